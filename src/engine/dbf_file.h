@@ -1,0 +1,108 @@
+#pragma once
+// A .dbf file on disk: header, fixed-length records, the end-of-file byte.
+//
+// Layout (dBase III/IV, little-endian):
+//   0 version (0x03) | 1-3 last update YY MM DD | 4-7 record count
+//   8-9 header length | 10-11 record length | 28 production-index flag
+//   29 language driver | 32.. field descriptors of 32 bytes | 0x0D
+//   records: one flag byte (' ' live, '*' deleted) + the field bytes
+//   0x1A after the last record.
+//
+// Appends are gathered in memory and written in large pieces; every other
+// access writes them out first, and close() or flush() leaves a file any
+// dBase reader accepts, with the record count and date in its header.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/date.h"
+#include "engine/field_def.h"
+
+namespace kvzt::engine {
+
+class FileLock;
+
+enum class OpenMode { Shared, Exclusive, ReadOnly };
+
+struct DbfHeader {
+    std::uint8_t version = 0x03;
+    Date lastUpdate;
+    std::uint32_t recordCount = 0;
+    std::uint16_t headerLength = 0;
+    std::uint16_t recordLength = 0;
+    std::uint8_t productionIndex = 0;  // byte 28
+    std::uint8_t languageDriver = 0;   // byte 29
+    std::vector<FieldDef> fields;      // with offsets filled in
+};
+
+// Reads a header from the first bytes of a file of `fileSize` bytes. Tolerates
+// the damage seen in real files (wrong record count, missing 0x0D, a record
+// length that disagrees with the fields when the fields still fit); anything
+// ambiguous throws EngineError(code::Corrupt) or (code::UnknownTableType).
+DbfHeader parseDbfHeader(std::string_view bytes, std::uint64_t fileSize, const std::string& path);
+
+// The header bytes (32 + 32·fields + 1) for `header`.
+std::string encodeDbfHeader(const DbfHeader& header);
+
+class DbfFile {
+public:
+    // Opens and locks the file; throws NoSuchTable, TableInUse, Corrupt, UnknownTableType.
+    static std::unique_ptr<DbfFile> open(const std::string& path, OpenMode mode);
+    // Writes a new empty table (replacing a file of that name) and returns nothing:
+    // open it afterwards. Field names are upper-cased; offsets are computed here.
+    static void create(const std::string& path, std::vector<FieldDef> fields, std::uint8_t languageDriver);
+
+    ~DbfFile();  // flushes; errors at this point are swallowed (call close() to see them)
+    DbfFile(const DbfFile&) = delete;
+    DbfFile& operator=(const DbfFile&) = delete;
+
+    void close();  // flush and release; throws on a failed write
+
+    const std::string& path() const { return path_; }
+    OpenMode mode() const { return mode_; }
+    const DbfHeader& header() const { return header_; }
+    const std::vector<FieldDef>& fields() const { return header_.fields; }
+    std::uint32_t recordCount() const { return header_.recordCount; }
+    int recordLength() const { return header_.recordLength; }
+
+    // 1-based record numbers. `out` receives recordLength() bytes.
+    void readRecord(std::uint32_t recno, char* out) const;
+    void writeRecord(std::uint32_t recno, const char* data);
+    std::uint32_t appendRecord(const char* data);
+    // Cuts the table to `count` records (empty: 0); pack writes the survivors first.
+    void truncate(std::uint32_t count);
+
+    void setProductionIndexFlag(bool on);
+    // Re-reads the header from disk (after a rollback changed the file beneath us).
+    void reload();
+    void flush();
+
+    // Byte offset of record `recno` in the file (for before-images).
+    std::uint64_t recordOffset(std::uint32_t recno) const {
+        return header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
+    }
+    std::uint64_t fileLength() const { return recordOffset(header_.recordCount + 1) + 1; }
+
+private:
+    DbfFile() = default;
+    void writePending();
+    void writeHeaderCounters();
+    void requireWritable() const;
+
+    std::string path_;
+    OpenMode mode_ = OpenMode::Shared;
+    int fd_ = -1;
+    std::unique_ptr<FileLock> lock_;
+    DbfHeader header_;
+    std::uint32_t onDiskCount_ = 0;    // records physically written
+    std::string pending_;              // appended records not yet written
+    bool headerDirty_ = false;
+    mutable std::string readCache_;    // a window of records for sequential reads
+    mutable std::uint32_t cacheFirst_ = 0;  // first record number in readCache_
+    mutable std::uint32_t cacheCount_ = 0;
+};
+
+}  // namespace kvzt::engine

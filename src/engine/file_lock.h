@@ -1,0 +1,26 @@
+#pragma once
+// Whole-file locks between processes and between cursors of one process.
+// A shared lock coexists with other shared locks; an exclusive lock with none.
+// Linux: open-file-description locks on one byte far past any real data,
+// so that they never block reads and writes and are per open file, not per
+// process (two cursors of this program conflict like two programs do).
+
+#include <memory>
+
+namespace kvzt::engine {
+
+class FileLock {
+public:
+    virtual ~FileLock() = default;
+    // Releases the lock (also done by the destructor).
+    virtual void release() = 0;
+};
+
+enum class LockKind { Shared, Exclusive };
+
+// Takes the lock on the open file descriptor without waiting. Returns nullptr
+// when someone else holds a conflicting lock; throws EngineError(code::Io)
+// on other failures. The descriptor must stay open while the lock lives.
+std::unique_ptr<FileLock> tryLockFile(int fd, LockKind kind);
+
+}  // namespace kvzt::engine

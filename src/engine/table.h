@@ -1,0 +1,157 @@
+#pragma once
+// A cursor over one dBase table: navigation in natural or tag order, field
+// values, editing, and the index operations. Deleted records are hidden.
+// Text at this API is UTF-8; the table's bytes are in its own code page.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/code_page.h"
+#include "engine/dbf_file.h"
+#include "engine/field_def.h"
+#include "engine/index_options.h"
+#include "engine/value.h"
+
+namespace kvzt::engine {
+
+class Database;
+class ProductionIndex;
+class IndexTag;
+
+enum class EditState { Browse, Edit, Insert };
+
+// A remembered position: the physical record number (0 = none).
+struct Bookmark {
+    std::uint32_t recno = 0;
+};
+
+class Table {
+public:
+    // Opens `path` (an existing .dbf). `defaultCodePage` is used when the
+    // language-driver byte is 0 or unknown. `database` (may be null) is the
+    // database object whose transactions cover this cursor's writes.
+    static std::unique_ptr<Table> open(const std::string& path, OpenMode mode, CodePage defaultCodePage,
+                                       Database* database = nullptr);
+    ~Table();
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+
+    void close();  // posts nothing: an open edit is cancelled
+
+    // --- description
+    const std::string& path() const;
+    std::string tableName() const;  // file name without directory and extension
+    OpenMode mode() const;
+    CodePage codePage() const { return codePage_; }
+    const std::vector<FieldDef>& fields() const;
+    int fieldIndex(std::string_view name) const;  // case-insensitive; -1 when absent
+    const FieldDef& field(std::string_view name) const;  // throws NoSuchField
+    std::uint32_t recordCount() const;  // records in the file, deleted ones included
+    std::uint8_t languageDriver() const;
+
+    // --- navigation (natural order, or the active tag's order within the range)
+    void first();
+    void last();
+    void next();
+    void prior();
+    bool eof() const { return eof_; }
+    bool bof() const { return bof_; }
+    bool isEmpty() const;  // no visible record
+    std::uint32_t recNo() const { return recno_; }  // 0 when not on a record
+    Bookmark bookmark() const { return Bookmark{recno_}; }
+    void gotoBookmark(Bookmark mark);  // throws NoCurrentRecord when the record is gone
+
+    // --- field values of the current record (or of the edit buffer while editing)
+    Value value(std::string_view field) const;
+    std::string asString(std::string_view field) const;  // trailing blanks removed; numbers as stored, trimmed
+    std::int64_t asInteger(std::string_view field) const;  // empty → 0; fraction truncated
+    double asFloat(std::string_view field) const;          // empty → 0
+    bool asBoolean(std::string_view field) const;          // T t Y y → true
+    Date asDate(std::string_view field) const;             // empty → null date
+    bool isNull(std::string_view field) const;             // all blanks
+    // The stored bytes of a field, untouched (code-page text, blank padded).
+    std::string rawField(std::string_view field) const;
+    bool isDeleted() const;  // only true for a record reached through a bookmark
+
+    // --- editing
+    EditState state() const { return state_; }
+    void append();  // a blank new record in the edit buffer
+    void edit();
+    void setValue(std::string_view field, const Value& value);
+    void setString(std::string_view field, std::string_view utf8);  // cut to the field's width
+    void setInteger(std::string_view field, std::int64_t v);
+    void setFloat(std::string_view field, double v);  // rounded to the field's decimals
+    void setBoolean(std::string_view field, bool v);
+    void setDate(std::string_view field, const Date& v);
+    void setNull(std::string_view field);
+    void post();
+    void cancel();
+    void deleteRecord();  // marks it deleted; the cursor moves to the next visible record
+    void emptyTable();    // needs exclusive use; keeps structure and tags (emptied)
+
+    // --- indexes (production .mdx)
+    std::vector<std::string> tagNames() const;
+    void setIndex(std::string_view tag);  // "" = natural order; keeps the current record
+    std::string indexName() const;
+    // Key fields of the active tag, in order (the fields its expression joins).
+    std::vector<std::string> keyFields() const;
+    // Seek: values of the leading key fields; `fieldCount` < 0 uses as many
+    // fields as values were given. True and on the first match, else false and
+    // the cursor unchanged.
+    bool findKey(const std::vector<Value>& values, int fieldCount = -1);
+    // Inclusive range on the leading key fields; the cursor goes to its first record.
+    void setRange(const std::vector<Value>& from, const std::vector<Value>& to);
+    void cancelRange();
+    bool hasRange() const { return range_.has_value(); }
+    void addIndex(std::string_view tag, std::string_view expression, IndexOptions options = {});
+    void deleteIndex(std::string_view tag);
+    void pack();  // needs exclusive use; removes deleted records and rebuilds every tag
+
+    // --- for engine collaborators (journal, sql, verify)
+    DbfFile& file() { return *file_; }
+    ProductionIndex* productionIndex() { return index_.get(); }
+    Database* database() const { return database_; }
+    // After a rollback rewrote the file beneath this cursor.
+    void reloadAfterRollback();
+
+private:
+    Table() = default;
+    struct Range {
+        std::string low;   // key prefixes in the tag's encoding
+        std::string high;
+    };
+
+    const FieldDef& fieldAt(std::string_view name) const;
+    const char* currentBytes() const;
+    char* editBytes(std::string_view field, const FieldDef*& def);
+    void requireRecord() const;
+    void requireWritable() const;
+    void loadRecord(std::uint32_t recno);
+    bool isVisible(std::uint32_t recno) const;
+    void positionNatural(bool forward, std::uint32_t from);
+    // Tag navigation helpers (defined with the index code).
+    bool tagStep(bool forward);
+    bool tagFirst();
+    bool tagLast();
+    bool inRange(std::string_view key) const;
+    void openProductionIndex();
+
+    std::unique_ptr<DbfFile> file_;
+    std::unique_ptr<ProductionIndex> index_;
+    IndexTag* activeTag_ = nullptr;
+    std::optional<Range> range_;
+    Database* database_ = nullptr;
+    CodePage codePage_ = CodePage::Cp1251;
+    std::uint32_t recno_ = 0;
+    bool eof_ = true;
+    bool bof_ = true;
+    std::string record_;      // current record bytes
+    std::string editBuffer_;  // while editing or inserting
+    EditState state_ = EditState::Browse;
+};
+
+}  // namespace kvzt::engine
