@@ -24,6 +24,7 @@
 namespace kvzt::engine {
 
 class FileLock;
+class Journal;
 
 enum class OpenMode { Shared, Exclusive, ReadOnly };
 
@@ -76,9 +77,31 @@ public:
     void truncate(std::uint32_t count);
 
     void setProductionIndexFlag(bool on);
+    // Takes exclusive use for a while (empty, pack) when opened for shared
+    // use; throws TableInUse when someone else has the table open. The
+    // returned guard gives shared use back.
+    class ExclusiveUse {
+    public:
+        explicit ExclusiveUse(DbfFile& f);
+        ~ExclusiveUse();
+        ExclusiveUse(const ExclusiveUse&) = delete;
+        ExclusiveUse& operator=(const ExclusiveUse&) = delete;
+
+    private:
+        DbfFile& file_;
+        bool converted_ = false;
+    };
+    // Rewrites the table with only the given records, in order (pack). The new
+    // file is written beside the old one and renamed over it, so a failure at
+    // any point leaves the old table whole.
+    void rewrite(const std::vector<std::uint32_t>& keep);
     // Re-reads the header from disk (after a rollback changed the file beneath us).
     void reload();
     void flush();
+    // flush() and then force the file to the disk (commit of a transaction).
+    void sync();
+    // While set, every change first leaves its before-image in the journal.
+    void setJournal(Journal* journal) { journal_ = journal; }
 
     // Byte offset of record `recno` in the file (for before-images).
     std::uint64_t recordOffset(std::uint32_t recno) const {
@@ -91,11 +114,15 @@ private:
     void writePending();
     void writeHeaderCounters();
     void requireWritable() const;
+    void journalBeforeChange();
+    void invalidateCache() const { cacheCount_ = 0; }
+    void pwriteAll(const char* data, std::size_t size, std::uint64_t offset);
 
     std::string path_;
     OpenMode mode_ = OpenMode::Shared;
     int fd_ = -1;
     std::unique_ptr<FileLock> lock_;
+    Journal* journal_ = nullptr;
     DbfHeader header_;
     std::uint32_t onDiskCount_ = 0;    // records physically written
     std::string pending_;              // appended records not yet written

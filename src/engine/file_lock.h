@@ -9,14 +9,18 @@
 
 namespace kvzt::engine {
 
+enum class LockKind { Shared, Exclusive };
+
 class FileLock {
 public:
     virtual ~FileLock() = default;
     // Releases the lock (also done by the destructor).
     virtual void release() = 0;
+    // Changes the kind of the held lock in place, with no moment in which
+    // another opener could slip in; false (lock unchanged) when another holder
+    // prevents it. Used to empty or pack a table opened for shared use.
+    virtual bool convert(LockKind kind) = 0;
 };
-
-enum class LockKind { Shared, Exclusive };
 
 // Takes the lock on the open file descriptor without waiting. Returns nullptr
 // when someone else holds a conflicting lock; throws EngineError(code::Io)

@@ -34,7 +34,6 @@ public:
 private:
     AliasConfig config_;
     std::map<std::string, std::unique_ptr<Database>> databases_;  // upper-case alias →
-    std::map<std::string, std::unique_ptr<Database>> directories_;
 };
 
 }  // namespace kvzt::engine

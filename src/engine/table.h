@@ -14,13 +14,12 @@
 #include "engine/dbf_file.h"
 #include "engine/field_def.h"
 #include "engine/index_options.h"
+#include "engine/production_index.h"
 #include "engine/value.h"
 
 namespace kvzt::engine {
 
 class Database;
-class ProductionIndex;
-class IndexTag;
 
 enum class EditState { Browse, Edit, Insert };
 
@@ -115,8 +114,12 @@ public:
     DbfFile& file() { return *file_; }
     ProductionIndex* productionIndex() { return index_.get(); }
     Database* database() const { return database_; }
+    // The database object is going away before this cursor.
+    void detachFromDatabase();
     // After a rollback rewrote the file beneath this cursor.
     void reloadAfterRollback();
+    // Every record of the table, deleted ones included, for building tags.
+    RecordSource recordSource();
 
 private:
     Table() = default;
@@ -130,6 +133,7 @@ private:
     char* editBytes(std::string_view field, const FieldDef*& def);
     void requireRecord() const;
     void requireWritable() const;
+    void requireNoTransaction(const char* what) const;
     void loadRecord(std::uint32_t recno);
     bool isVisible(std::uint32_t recno) const;
     void positionNatural(bool forward, std::uint32_t from);
@@ -149,6 +153,8 @@ private:
     std::uint32_t recno_ = 0;
     bool eof_ = true;
     bool bof_ = true;
+    std::string currentKey_;  // key of the current record in the active tag
+    mutable std::string blank_;  // an all-blank record for reads without a current record
     std::string record_;      // current record bytes
     std::string editBuffer_;  // while editing or inserting
     EditState state_ = EditState::Browse;

@@ -1,0 +1,108 @@
+#include "engine/database.h"
+
+#include <algorithm>
+
+#include "engine/dbf_file.h"
+#include "engine/errors.h"
+#include "engine/path_util.h"
+#include "engine/table.h"
+
+namespace kvzt::engine {
+
+namespace {
+
+// A file restored from the journal has stale tags: build them anew.
+void rebuildIndexOf(const std::string& dbfPath, CodePage cp) {
+    auto table = Table::open(dbfPath, OpenMode::Exclusive, cp);
+    if (ProductionIndex* index = table->productionIndex()) {
+        index->rebuild(table->recordSource());
+        index->flush();
+    }
+    table->close();
+}
+
+bool isDbf(const std::string& path) {
+    std::string name = fileNameOf(path);
+    auto dot = name.rfind('.');
+    if (dot == std::string::npos) return false;
+    std::string ext = name.substr(dot);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    return ext == ".DBF";
+}
+
+}  // namespace
+
+Database::Database(std::string name, std::string directory, CodePage defaultCodePage)
+    : name_(std::move(name)), directory_(std::move(directory)), defaultCodePage_(defaultCodePage),
+      journal_(directory_) {
+    for (const std::string& path : Journal::recover(directory_))
+        if (isDbf(path)) rebuildIndexOf(path, defaultCodePage_);
+}
+
+Database::~Database() {
+    if (journal_.active()) {
+        try {
+            rollback();
+        } catch (...) {
+            // The journal stays on disk; the next open rolls back.
+        }
+    }
+    for (Table* t : openTables_) t->detachFromDatabase();
+}
+
+std::string Database::tablePath(std::string_view tableName) const {
+    std::string file = withDbfExtension(tableName);
+    if (auto found = findFileNoCase(directory_, file)) return *found;
+    return joinPath(directory_, file);
+}
+
+bool Database::tableExists(std::string_view tableName) const {
+    return findFileNoCase(directory_, withDbfExtension(tableName)).has_value();
+}
+
+std::unique_ptr<Table> Database::openTable(std::string_view tableName, OpenMode mode) {
+    auto found = findFileNoCase(directory_, withDbfExtension(tableName));
+    if (!found)
+        throw EngineError(code::NoSuchTable,
+                          "Таблица " + std::string(tableName) + " не найдена в каталоге " + directory_);
+    return Table::open(*found, mode, defaultCodePage_, this);
+}
+
+void Database::createTable(std::string_view tableName, const std::vector<FieldDef>& fields) {
+    DbfFile::create(tablePath(tableName), fields, languageDriverOf(defaultCodePage_));
+}
+
+void Database::startTransaction() {
+    if (journal_.active()) throw EngineError(code::TransactionState, "Транзакция уже начата: " + name_);
+    // Appends gathered before the start belong to no transaction: write them out first.
+    for (Table* t : openTables_) t->file().flush();
+    journal_.begin();
+}
+
+void Database::commit() {
+    if (!journal_.active()) throw EngineError(code::TransactionState, "Транзакция не начата: " + name_);
+    for (Table* t : openTables_) {
+        if (ProductionIndex* index = t->productionIndex()) index->flush();
+        t->file().sync();
+    }
+    journal_.commit();
+}
+
+void Database::rollback() {
+    if (!journal_.active()) throw EngineError(code::TransactionState, "Транзакция не начата: " + name_);
+    for (Table* t : openTables_) t->file().flush();
+    std::vector<std::string> restored = journal_.rollback();
+    for (const std::string& path : restored) {
+        auto open = std::find_if(openTables_.begin(), openTables_.end(),
+                                 [&](Table* t) { return t->path() == path; });
+        if (open != openTables_.end())
+            (*open)->reloadAfterRollback();
+        else if (isDbf(path))
+            rebuildIndexOf(path, defaultCodePage_);
+    }
+}
+
+void Database::attach(Table* table) { openTables_.insert(table); }
+void Database::detach(Table* table) { openTables_.erase(table); }
+
+}  // namespace kvzt::engine

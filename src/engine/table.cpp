@@ -1,0 +1,414 @@
+#include "engine/table.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/database.h"
+#include "engine/errors.h"
+#include "engine/field_codec.h"
+#include "engine/path_util.h"
+#include "engine/production_index.h"
+
+namespace kvzt::engine {
+
+namespace {
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+std::unique_ptr<Table> Table::open(const std::string& path, OpenMode mode, CodePage defaultCodePage,
+                                   Database* database) {
+    std::unique_ptr<Table> t(new Table);
+    t->file_ = DbfFile::open(path, mode);
+    t->codePage_ = codePageOfDriver(t->file_->header().languageDriver).value_or(defaultCodePage);
+    t->database_ = database;
+    if (database) t->file_->setJournal(&database->journal());
+    if (t->file_->header().productionIndex) t->openProductionIndex();
+    if (database) database->attach(t.get());
+    t->first();
+    return t;
+}
+
+void Table::openProductionIndex() {
+    const std::string dir = directoryOf(file_->path());
+    auto found = findFileNoCase(dir, mdxNameFor(fileNameOf(file_->path())));
+    if (!found)
+        throw EngineError(code::Corrupt, "Не найден файл индекса " + mdxNameFor(fileNameOf(file_->path())) +
+                                             " для таблицы " + file_->path());
+    index_ = ProductionIndex::open(*found, file_->fields(), codePage_, file_->mode() != OpenMode::ReadOnly);
+}
+
+Table::~Table() {
+    try {
+        close();
+    } catch (...) {
+        // Errors on closing are reported by an explicit close().
+    }
+}
+
+void Table::close() {
+    if (!file_) return;
+    state_ = EditState::Browse;
+    if (database_) database_->detach(this);
+    database_ = nullptr;
+    auto index = std::move(index_);
+    auto file = std::move(file_);
+    activeTag_ = nullptr;
+    if (index) index->flush();
+    file->close();
+}
+
+const std::string& Table::path() const { return file_->path(); }
+
+std::string Table::tableName() const {
+    std::string name = fileNameOf(file_->path());
+    auto dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+OpenMode Table::mode() const { return file_->mode(); }
+const std::vector<FieldDef>& Table::fields() const { return file_->fields(); }
+std::uint32_t Table::recordCount() const { return file_->recordCount(); }
+std::uint8_t Table::languageDriver() const { return file_->header().languageDriver; }
+
+int Table::fieldIndex(std::string_view name) const {
+    const auto& fs = file_->fields();
+    for (size_t i = 0; i < fs.size(); ++i)
+        if (equalsNoCase(fs[i].name, name)) return int(i);
+    return -1;
+}
+
+const FieldDef& Table::field(std::string_view name) const { return fieldAt(name); }
+
+const FieldDef& Table::fieldAt(std::string_view name) const {
+    int i = fieldIndex(name);
+    if (i < 0)
+        throw EngineError(code::NoSuchField, "Нет поля " + std::string(name) + " в таблице " + file_->path());
+    return file_->fields()[size_t(i)];
+}
+
+// ---------------------------------------------------------------- navigation
+
+bool Table::isVisible(std::uint32_t recno) const {
+    char flag = 0;
+    if (recno == recno_ && !record_.empty()) return record_[0] != '*';
+    std::string buf(size_t(file_->recordLength()), '\0');
+    file_->readRecord(recno, buf.data());
+    flag = buf[0];
+    return flag != '*';
+}
+
+void Table::loadRecord(std::uint32_t recno) {
+    record_.resize(size_t(file_->recordLength()));
+    file_->readRecord(recno, record_.data());
+    recno_ = recno;
+}
+
+// Moves to the first visible record at or after (forward) / before `from`.
+void Table::positionNatural(bool forward, std::uint32_t from) {
+    const std::uint32_t count = file_->recordCount();
+    std::string buf(size_t(file_->recordLength()), '\0');
+    for (std::int64_t r = from; forward ? r <= std::int64_t(count) : r >= 1; r += forward ? 1 : -1) {
+        if (r < 1) continue;
+        file_->readRecord(std::uint32_t(r), buf.data());
+        if (buf[0] != '*') {
+            record_ = buf;
+            recno_ = std::uint32_t(r);
+            eof_ = bof_ = false;
+            return;
+        }
+    }
+    if (forward)
+        eof_ = true;
+    else
+        bof_ = true;
+}
+
+void Table::first() {
+    cancel();
+    eof_ = bof_ = false;
+    bool found = activeTag_ ? tagFirst() : (positionNatural(true, 1), !eof_);
+    if (!found) {
+        eof_ = bof_ = true;
+        recno_ = 0;
+        record_.clear();
+    }
+    bof_ = true;
+}
+
+void Table::last() {
+    cancel();
+    eof_ = bof_ = false;
+    bool found = activeTag_ ? tagLast() : (positionNatural(false, file_->recordCount()), !bof_);
+    if (!found) {
+        eof_ = bof_ = true;
+        recno_ = 0;
+        record_.clear();
+    }
+    eof_ = true;
+}
+
+void Table::next() {
+    cancel();
+    if (recno_ == 0) {
+        eof_ = true;
+        return;
+    }
+    bof_ = false;
+    if (activeTag_) {
+        if (!tagStep(true)) eof_ = true;
+    } else {
+        std::uint32_t keep = recno_;
+        std::string keepRecord = record_;
+        positionNatural(true, recno_ + 1);
+        if (eof_) recno_ = keep, record_ = std::move(keepRecord);
+    }
+}
+
+void Table::prior() {
+    cancel();
+    if (recno_ == 0) {
+        bof_ = true;
+        return;
+    }
+    eof_ = false;
+    if (activeTag_) {
+        if (!tagStep(false)) bof_ = true;
+    } else {
+        std::uint32_t keep = recno_;
+        std::string keepRecord = record_;
+        positionNatural(false, recno_ - 1);
+        if (bof_) recno_ = keep, record_ = std::move(keepRecord);
+    }
+}
+
+bool Table::isEmpty() const { return recno_ == 0; }
+
+void Table::gotoBookmark(Bookmark mark) {
+    cancel();
+    if (mark.recno == 0 || mark.recno > file_->recordCount())
+        throw EngineError(code::NoCurrentRecord, "Запись не найдена (закладка недействительна)");
+    loadRecord(mark.recno);
+    eof_ = bof_ = false;
+    if (activeTag_) currentKey_ = activeTag_->expression().evaluate(record_.data(), fields(), codePage_);
+}
+
+// ---------------------------------------------------------------- field values
+
+const char* Table::currentBytes() const {
+    if (state_ != EditState::Browse) return editBuffer_.data();
+    if (recno_ == 0) {
+        // No current record (an empty table or range): every field reads empty.
+        if (blank_.size() != size_t(file_->recordLength())) blank_.assign(size_t(file_->recordLength()), ' ');
+        return blank_.data();
+    }
+    return record_.data();
+}
+
+Value Table::value(std::string_view name) const {
+    const FieldDef& f = fieldAt(name);
+    return decodeField(f, std::string_view(currentBytes() + f.offset, size_t(f.length)), codePage_);
+}
+
+std::string Table::asString(std::string_view name) const {
+    const FieldDef& f = fieldAt(name);
+    std::string_view raw(currentBytes() + f.offset, size_t(f.length));
+    if (f.type == 'D') return Date::fromDbf(raw).toDisplay();
+    return fieldText(f, raw, codePage_);
+}
+
+std::int64_t Table::asInteger(std::string_view name) const {
+    Value v = value(name);
+    if (auto* i = std::get_if<std::int64_t>(&v)) return *i;
+    if (auto* d = std::get_if<double>(&v)) return std::int64_t(*d);
+    if (auto* b = std::get_if<bool>(&v)) return *b ? 1 : 0;
+    if (auto* s = std::get_if<std::string>(&v)) {
+        auto n = parseNumber(*s);
+        return n ? std::int64_t(*n) : 0;
+    }
+    return 0;
+}
+
+double Table::asFloat(std::string_view name) const {
+    Value v = value(name);
+    if (auto* i = std::get_if<std::int64_t>(&v)) return double(*i);
+    if (auto* d = std::get_if<double>(&v)) return *d;
+    if (auto* s = std::get_if<std::string>(&v)) return parseNumber(*s).value_or(0.0);
+    return 0.0;
+}
+
+bool Table::asBoolean(std::string_view name) const {
+    Value v = value(name);
+    if (auto* b = std::get_if<bool>(&v)) return *b;
+    return false;
+}
+
+Date Table::asDate(std::string_view name) const {
+    Value v = value(name);
+    if (auto* d = std::get_if<Date>(&v)) return *d;
+    return {};
+}
+
+bool Table::isNull(std::string_view name) const {
+    const FieldDef& f = fieldAt(name);
+    return isBlankField(std::string_view(currentBytes() + f.offset, size_t(f.length)));
+}
+
+std::string Table::rawField(std::string_view name) const {
+    const FieldDef& f = fieldAt(name);
+    return std::string(currentBytes() + f.offset, size_t(f.length));
+}
+
+bool Table::isDeleted() const { return recno_ != 0 && state_ == EditState::Browse && record_[0] == '*'; }
+
+// ---------------------------------------------------------------- editing
+
+void Table::requireRecord() const {
+    if (recno_ == 0) throw EngineError(code::NoCurrentRecord, "Нет текущей записи в таблице " + file_->path());
+}
+
+void Table::requireWritable() const {
+    if (file_->mode() == OpenMode::ReadOnly)
+        throw EngineError(code::ReadOnly, "Таблица открыта только для чтения: " + file_->path());
+}
+
+void Table::append() {
+    requireWritable();
+    cancel();
+    editBuffer_.assign(size_t(file_->recordLength()), ' ');
+    state_ = EditState::Insert;
+}
+
+void Table::edit() {
+    requireWritable();
+    if (state_ != EditState::Browse) return;  // already editing: keep the buffer
+    requireRecord();
+    // Read the record afresh: another cursor may have changed it since we moved here.
+    loadRecord(recno_);
+    editBuffer_ = record_;
+    state_ = EditState::Edit;
+}
+
+char* Table::editBytes(std::string_view name, const FieldDef*& def) {
+    if (state_ == EditState::Browse)
+        throw EngineError(code::InvalidState, "Таблица не в режиме редактирования: " + file_->path());
+    def = &fieldAt(name);
+    return editBuffer_.data() + def->offset;
+}
+
+void Table::setValue(std::string_view name, const Value& v) {
+    const FieldDef* f = nullptr;
+    char* out = editBytes(name, f);
+    // Encode into a scratch copy first: a value that does not fit leaves the field as it was.
+    std::string scratch(size_t(f->length), ' ');
+    encodeField(*f, v, scratch.data(), codePage_);
+    std::memcpy(out, scratch.data(), scratch.size());
+}
+
+void Table::setString(std::string_view name, std::string_view utf8) { setValue(name, std::string(utf8)); }
+void Table::setInteger(std::string_view name, std::int64_t v) { setValue(name, v); }
+void Table::setFloat(std::string_view name, double v) { setValue(name, v); }
+void Table::setBoolean(std::string_view name, bool v) { setValue(name, v); }
+void Table::setDate(std::string_view name, const Date& v) { setValue(name, v); }
+void Table::setNull(std::string_view name) { setValue(name, std::monostate{}); }
+
+void Table::post() {
+    if (state_ == EditState::Browse) return;
+    if (state_ == EditState::Insert) {
+        std::uint32_t recno = file_->appendRecord(editBuffer_.data());
+        if (index_) index_->insert(recno, editBuffer_.data());
+        recno_ = recno;
+    } else {
+        if (editBuffer_ != record_) {
+            file_->writeRecord(recno_, editBuffer_.data());
+            if (index_) index_->update(recno_, record_.data(), editBuffer_.data());
+        }
+    }
+    record_ = std::move(editBuffer_);
+    editBuffer_.clear();
+    state_ = EditState::Browse;
+    eof_ = bof_ = false;
+    if (activeTag_) currentKey_ = activeTag_->expression().evaluate(record_.data(), fields(), codePage_);
+}
+
+void Table::cancel() {
+    if (state_ == EditState::Browse) return;
+    state_ = EditState::Browse;
+    editBuffer_.clear();
+}
+
+void Table::deleteRecord() {
+    requireWritable();
+    cancel();
+    requireRecord();
+    loadRecord(recno_);
+    record_[0] = '*';
+    file_->writeRecord(recno_, record_.data());
+    // The keys of a deleted record stay in the tags until a pack, as in dBase.
+    const std::uint32_t deleted = recno_;
+    bool moved = false;
+    if (activeTag_) {
+        moved = tagStep(true);
+    } else {
+        positionNatural(true, deleted + 1);
+        moved = !eof_;
+    }
+    if (!moved) {
+        recno_ = 0;
+        record_.clear();
+        eof_ = true;
+    }
+}
+
+void Table::requireNoTransaction(const char* what) const {
+    if (database_ && database_->inTransaction())
+        throw EngineError(code::TransactionState,
+                          std::string(what) + " невозможно внутри транзакции: " + file_->path());
+}
+
+void Table::emptyTable() {
+    cancel();
+    requireNoTransaction("Очистка таблицы");
+    DbfFile::ExclusiveUse exclusive(*file_);
+    file_->truncate(0);
+    if (index_) index_->rebuild([](const RecordVisitor&) {});
+    first();
+}
+
+void Table::detachFromDatabase() {
+    if (file_) file_->setJournal(nullptr);
+    database_ = nullptr;
+}
+
+void Table::reloadAfterRollback() {
+    cancel();
+    file_->reload();
+    if (index_) index_->rebuild(recordSource());
+    if (recno_ > file_->recordCount()) recno_ = 0;
+    if (recno_ != 0) {
+        loadRecord(recno_);
+        if (activeTag_) currentKey_ = activeTag_->expression().evaluate(record_.data(), fields(), codePage_);
+    } else {
+        first();
+    }
+}
+
+RecordSource Table::recordSource() {
+    return [this](const RecordVisitor& visit) {
+        const std::uint32_t count = file_->recordCount();
+        std::string buf(size_t(file_->recordLength()), '\0');
+        for (std::uint32_t r = 1; r <= count; ++r) {
+            file_->readRecord(r, buf.data());
+            visit(r, buf.data());
+        }
+    };
+}
+
+}  // namespace kvzt::engine

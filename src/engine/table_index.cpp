@@ -1,0 +1,204 @@
+// The index side of the table cursor: tag order, seeks, ranges, tag
+// maintenance and pack.
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/database.h"
+#include "engine/errors.h"
+#include "engine/path_util.h"
+#include "engine/production_index.h"
+#include "engine/table.h"
+
+namespace kvzt::engine {
+
+namespace {
+
+// Compares `key` with a range bound on the bound's length (character keys
+// compare only as many bytes as the bound holds).
+int compareWithBound(char type, std::string_view key, std::string_view bound) {
+    if (type == 'C' && key.size() > bound.size()) key = key.substr(0, bound.size());
+    return compareKeys(type, key, bound);
+}
+
+}  // namespace
+
+std::vector<std::string> Table::tagNames() const {
+    std::vector<std::string> names;
+    if (index_)
+        for (IndexTag* t : index_->tags()) names.push_back(t->name());
+    return names;
+}
+
+std::string Table::indexName() const { return activeTag_ ? activeTag_->name() : std::string(); }
+
+std::vector<std::string> Table::keyFields() const {
+    if (!activeTag_) return {};
+    return activeTag_->expression().fieldNames(fields());
+}
+
+void Table::setIndex(std::string_view tag) {
+    cancel();
+    IndexTag* target = nullptr;
+    if (!tag.empty()) {
+        target = index_ ? index_->tag(tag) : nullptr;
+        if (!target)
+            throw EngineError(code::NoSuchIndex, "Нет индекса " + std::string(tag) + " у таблицы " + file_->path());
+    }
+    if (target == activeTag_) return;
+    activeTag_ = target;
+    range_.reset();
+    // Stay on the current record where there is one.
+    if (recno_ != 0 && activeTag_) {
+        loadRecord(recno_);
+        currentKey_ = activeTag_->expression().evaluate(record_.data(), fields(), codePage_);
+        eof_ = bof_ = false;
+    } else if (recno_ == 0) {
+        first();
+    }
+}
+
+bool Table::inRange(std::string_view key) const {
+    if (!range_ || !activeTag_) return true;
+    char type = activeTag_->expression().keyType();
+    return compareWithBound(type, key, range_->low) >= 0 && compareWithBound(type, key, range_->high) <= 0;
+}
+
+bool Table::tagFirst() {
+    std::optional<IndexEntry> e = range_ ? activeTag_->seek(range_->low) : activeTag_->first();
+    while (e && !isVisible(e->recno)) e = activeTag_->next(*e);
+    if (!e || !inRange(e->key)) return false;
+    loadRecord(e->recno);
+    currentKey_ = e->key;
+    return true;
+}
+
+bool Table::tagLast() {
+    std::optional<IndexEntry> e;
+    if (range_) {
+        // The last entry not above the upper bound: walk past the entries equal
+        // to the bound, then step back once.
+        const char type = activeTag_->expression().keyType();
+        std::optional<IndexEntry> probe = activeTag_->seek(range_->high);
+        std::optional<IndexEntry> lastEqual;
+        while (probe && compareWithBound(type, probe->key, range_->high) == 0) {
+            lastEqual = probe;
+            probe = activeTag_->next(*probe);
+        }
+        e = lastEqual ? lastEqual : (probe ? activeTag_->prior(*probe) : activeTag_->last());
+    } else {
+        e = activeTag_->last();
+    }
+    while (e && !isVisible(e->recno)) e = activeTag_->prior(*e);
+    if (!e || !inRange(e->key)) return false;
+    loadRecord(e->recno);
+    currentKey_ = e->key;
+    return true;
+}
+
+bool Table::tagStep(bool forward) {
+    IndexEntry from{currentKey_, recno_};
+    std::optional<IndexEntry> e = forward ? activeTag_->next(from) : activeTag_->prior(from);
+    while (e && !isVisible(e->recno)) e = forward ? activeTag_->next(*e) : activeTag_->prior(*e);
+    if (!e || !inRange(e->key)) return false;
+    loadRecord(e->recno);
+    currentKey_ = e->key;
+    return true;
+}
+
+bool Table::findKey(const std::vector<Value>& values, int fieldCount) {
+    cancel();
+    if (!activeTag_) throw EngineError(code::NoSuchIndex, "Поиск по ключу без индекса: " + file_->path());
+    const KeyExpression& expr = activeTag_->expression();
+    int count = fieldCount < 0 ? int(values.size()) : std::min<int>(fieldCount, int(values.size()));
+    std::string prefix = expr.prefix(values, count, fields(), codePage_);
+    for (auto e = activeTag_->seek(prefix); e; e = activeTag_->next(*e)) {
+        if (compareWithBound(expr.keyType(), e->key, prefix) != 0) break;
+        if (!isVisible(e->recno) || !inRange(e->key)) continue;
+        loadRecord(e->recno);
+        currentKey_ = e->key;
+        eof_ = bof_ = false;
+        return true;
+    }
+    return false;
+}
+
+void Table::setRange(const std::vector<Value>& from, const std::vector<Value>& to) {
+    cancel();
+    if (!activeTag_) throw EngineError(code::NoSuchIndex, "Диапазон без индекса: " + file_->path());
+    const KeyExpression& expr = activeTag_->expression();
+    range_ = Range{expr.prefix(from, int(from.size()), fields(), codePage_),
+                   expr.prefix(to, int(to.size()), fields(), codePage_)};
+    first();
+}
+
+void Table::cancelRange() {
+    if (!range_) return;
+    range_.reset();
+    if (recno_ == 0) first();
+}
+
+void Table::addIndex(std::string_view tag, std::string_view expression, IndexOptions options) {
+    requireWritable();
+    cancel();
+    if (index_ && index_->tag(tag))
+        throw EngineError(code::InvalidParam, "Индекс " + std::string(tag) + " уже есть у " + file_->path());
+    DbfFile::ExclusiveUse exclusive(*file_);
+    if (!index_) {
+        std::string mdx = joinPath(directoryOf(file_->path()), mdxNameFor(fileNameOf(file_->path())));
+        index_ = ProductionIndex::create(mdx, tableName(), fields(), codePage_);
+    }
+    file_->flush();
+    index_->addTag(tag, expression, options, recordSource());
+    index_->flush();
+    file_->setProductionIndexFlag(true);
+}
+
+void Table::deleteIndex(std::string_view tag) {
+    requireWritable();
+    cancel();
+    IndexTag* t = index_ ? index_->tag(tag) : nullptr;
+    if (!t) throw EngineError(code::NoSuchIndex, "Нет индекса " + std::string(tag) + " у таблицы " + file_->path());
+    DbfFile::ExclusiveUse exclusive(*file_);
+    if (t == activeTag_) {
+        activeTag_ = nullptr;
+        range_.reset();
+    }
+    index_->deleteTag(tag);
+    if (index_->tags().empty()) {
+        // No tags left: the .mdx goes and the table no longer claims one.
+        std::string mdx = joinPath(directoryOf(file_->path()), mdxNameFor(fileNameOf(file_->path())));
+        auto found = findFileNoCase(directoryOf(file_->path()), mdxNameFor(fileNameOf(file_->path())));
+        index_.reset();
+        file_->setProductionIndexFlag(false);
+        if (found) ::unlink(found->c_str());
+    } else {
+        index_->flush();
+    }
+}
+
+void Table::pack() {
+    requireWritable();
+    cancel();
+    requireNoTransaction("Уплотнение таблицы");
+    DbfFile::ExclusiveUse exclusive(*file_);
+    std::vector<std::uint32_t> keep;
+    keep.reserve(file_->recordCount());
+    std::string buf(size_t(file_->recordLength()), '\0');
+    for (std::uint32_t r = 1; r <= file_->recordCount(); ++r) {
+        file_->readRecord(r, buf.data());
+        if (buf[0] != '*') keep.push_back(r);
+    }
+    if (keep.size() != file_->recordCount()) file_->rewrite(keep);
+    if (index_) {
+        index_->rebuild(recordSource());
+        index_->flush();
+    }
+    range_.reset();
+    recno_ = 0;
+    first();
+}
+
+}  // namespace kvzt::engine
