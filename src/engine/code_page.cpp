@@ -46,7 +46,7 @@ char32_t nextCodePoint(std::string_view s, size_t& i) {
 
 // Reverse maps built once: code point → byte.
 struct ReverseMap {
-    std::array<std::uint8_t, 0x2200> byCodePoint{};  // every mapped character lies below U+2200
+    std::array<std::uint8_t, 0x2600> byCodePoint{};  // every mapped character lies below U+2600
     explicit ReverseMap(CodePage cp) {
         const auto& half = upperHalf(cp);
         for (int i = 0; i < 128; ++i) byCodePoint[half[i]] = std::uint8_t(0x80 + i);

@@ -93,12 +93,15 @@ void Database::rollback() {
     for (Table* t : openTables_) t->file().flush();
     std::vector<std::string> restored = journal_.rollback();
     for (const std::string& path : restored) {
-        auto open = std::find_if(openTables_.begin(), openTables_.end(),
-                                 [&](Table* t) { return t->path() == path; });
-        if (open != openTables_.end())
-            (*open)->reloadAfterRollback();
-        else if (isDbf(path))
-            rebuildIndexOf(path, defaultCodePage_);
+        // Cursors of one table share their storage: reload it once, then put every cursor back.
+        std::set<TableStorage*> reloaded;
+        bool open = false;
+        for (Table* t : openTables_) {
+            if (t->path() != path) continue;
+            open = true;
+            t->reloadAfterRollback(reloaded.insert(t->storage()).second);
+        }
+        if (!open && isDbf(path)) rebuildIndexOf(path, defaultCodePage_);
     }
 }
 

@@ -142,6 +142,22 @@ std::string encodeDbfHeader(const DbfHeader& h) {
     return b;
 }
 
+std::unique_ptr<DbfFile> DbfFile::openUnlocked(const std::string& path, bool writable) {
+    std::unique_ptr<DbfFile> f(new DbfFile);
+    f->path_ = path;
+    f->mode_ = writable ? OpenMode::Shared : OpenMode::ReadOnly;
+    f->fd_ = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    if (f->fd_ < 0) {
+        int e = errno;
+        if (e == ENOENT || e == ENOTDIR) throw EngineError(code::NoSuchTable, "Таблица не найдена: " + path);
+        if (e == EACCES || e == EROFS)
+            throw EngineError(code::TableInUse, "Нет доступа к таблице (файл только для чтения): " + path);
+        throwIoError(path, e);
+    }
+    f->reload();
+    return f;
+}
+
 std::unique_ptr<DbfFile> DbfFile::open(const std::string& path, OpenMode mode) {
     std::unique_ptr<DbfFile> f(new DbfFile);
     f->path_ = path;
@@ -262,10 +278,21 @@ void DbfFile::requireWritable() const {
 
 void DbfFile::journalBeforeChange() {
     if (!journal_ || !journal_->active()) return;
-    // The length and header as they are on disk now, before anything changes.
+    // The length and header as they are on disk now, before anything changes,
+    // and the bytes after the last record (the end marker an append overwrites).
+    struct stat st {};
+    if (fstat(fd_, &st) != 0) throwIoError(path_, errno);
     std::string head(32, '\0');
     if (pread(fd_, head.data(), head.size(), 0) != 32) throwIoError(path_, errno ? errno : EIO);
-    journal_->saveLength(path_, recordOffset(onDiskCount_ + 1) + 1, head);
+    journal_->saveLength(path_, std::uint64_t(st.st_size), head);
+    const std::uint64_t end = recordOffset(onDiskCount_ + 1);
+    if (std::uint64_t(st.st_size) > end) {
+        std::string tail(size_t(std::min<std::uint64_t>(std::uint64_t(st.st_size) - end, 512)), '\0');
+        ssize_t n = pread(fd_, tail.data(), tail.size(), off_t(end));
+        if (n < 0) throwIoError(path_, errno);
+        tail.resize(size_t(n));
+        journal_->saveBytes(path_, end, tail);
+    }
 }
 
 void DbfFile::pwriteAll(const char* data, std::size_t size, std::uint64_t offset) {
@@ -393,20 +420,6 @@ void DbfFile::sync() {
 
 namespace kvzt::engine {
 
-DbfFile::ExclusiveUse::ExclusiveUse(DbfFile& f) : file_(f) {
-    f.requireWritable();
-    if (f.mode_ == OpenMode::Exclusive) return;
-    if (!f.lock_->convert(LockKind::Exclusive))
-        throw EngineError(code::TableInUse,
-                          "Таблица используется другим пользователем или программой, нужен монопольный доступ: " +
-                              f.path_);
-    converted_ = true;
-}
-
-DbfFile::ExclusiveUse::~ExclusiveUse() {
-    if (converted_ && file_.lock_) file_.lock_->convert(LockKind::Shared);
-}
-
 void DbfFile::rewrite(const std::vector<std::uint32_t>& keep) {
     requireWritable();
     flush();
@@ -452,9 +465,11 @@ void DbfFile::rewrite(const std::vector<std::uint32_t>& keep) {
         ::unlink(tmp.c_str());
         throwIoError(tmp, errno);
     }
-    // Called only under exclusive use (ExclusiveUse gives shared use back afterwards).
-    auto lock = tryLockFile(fd, LockKind::Exclusive);
-    if (!lock || ::rename(tmp.c_str(), path_.c_str()) != 0) {
+    // A file with a lock of its own keeps it on the new file; shared storage
+    // leaves locking to its cursors (which hold exclusive use during a pack).
+    std::unique_ptr<FileLock> lock;
+    if (lock_) lock = tryLockFile(fd, LockKind::Exclusive);
+    if ((lock_ && !lock) || ::rename(tmp.c_str(), path_.c_str()) != 0) {
         int e = errno;
         lock.reset();
         ::close(fd);

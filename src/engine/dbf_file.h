@@ -50,8 +50,13 @@ std::string encodeDbfHeader(const DbfHeader& header);
 
 class DbfFile {
 public:
-    // Opens and locks the file; throws NoSuchTable, TableInUse, Corrupt, UnknownTableType.
+    // Opens and locks the file on its own; throws NoSuchTable, TableInUse,
+    // Corrupt, UnknownTableType. For tools that work on one file alone.
     static std::unique_ptr<DbfFile> open(const std::string& path, OpenMode mode);
+    // Opens the file without a lock of its own: the storage that the cursors
+    // of one table in this process share, each cursor holding its own lock.
+    // Read-write when `writable`.
+    static std::unique_ptr<DbfFile> openUnlocked(const std::string& path, bool writable);
     // Writes a new empty table (replacing a file of that name) and returns nothing:
     // open it afterwards. Field names are upper-cased; offsets are computed here.
     static void create(const std::string& path, std::vector<FieldDef> fields, std::uint8_t languageDriver);
@@ -77,20 +82,6 @@ public:
     void truncate(std::uint32_t count);
 
     void setProductionIndexFlag(bool on);
-    // Takes exclusive use for a while (empty, pack) when opened for shared
-    // use; throws TableInUse when someone else has the table open. The
-    // returned guard gives shared use back.
-    class ExclusiveUse {
-    public:
-        explicit ExclusiveUse(DbfFile& f);
-        ~ExclusiveUse();
-        ExclusiveUse(const ExclusiveUse&) = delete;
-        ExclusiveUse& operator=(const ExclusiveUse&) = delete;
-
-    private:
-        DbfFile& file_;
-        bool converted_ = false;
-    };
     // Rewrites the table with only the given records, in order (pack). The new
     // file is written beside the old one and renamed over it, so a failure at
     // any point leaves the old table whole.
@@ -108,6 +99,7 @@ public:
         return header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
     }
     std::uint64_t fileLength() const { return recordOffset(header_.recordCount + 1) + 1; }
+    int descriptor() const { return fd_; }
 
 private:
     DbfFile() = default;

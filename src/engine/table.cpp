@@ -1,11 +1,16 @@
 #include "engine/table.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "engine/database.h"
 #include "engine/errors.h"
 #include "engine/field_codec.h"
+#include "engine/file_lock.h"
 #include "engine/path_util.h"
 #include "engine/production_index.h"
 
@@ -26,23 +31,59 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
 std::unique_ptr<Table> Table::open(const std::string& path, OpenMode mode, CodePage defaultCodePage,
                                    Database* database) {
     std::unique_ptr<Table> t(new Table);
-    t->file_ = DbfFile::open(path, mode);
-    t->codePage_ = codePageOfDriver(t->file_->header().languageDriver).value_or(defaultCodePage);
+    t->mode_ = mode;
+    // This cursor's own lock first: it decides whether the open may happen at all.
+    t->lockFd_ = ::open(path.c_str(), (mode == OpenMode::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    if (t->lockFd_ < 0) {
+        int e = errno;
+        if (e == ENOENT || e == ENOTDIR) throw EngineError(code::NoSuchTable, "Таблица не найдена: " + path);
+        if (e == EACCES || e == EROFS)
+            throw EngineError(code::TableInUse, "Нет доступа к таблице (файл только для чтения): " + path);
+        throwIoError(path, e);
+    }
+    t->lock_ = tryLockFile(t->lockFd_, mode == OpenMode::Exclusive ? LockKind::Exclusive : LockKind::Shared);
+    if (!t->lock_)
+        throw EngineError(code::TableInUse, "Таблица используется другим пользователем или программой: " + path);
+    t->storage_ = TableStorage::acquire(path, t->lockFd_, mode != OpenMode::ReadOnly, defaultCodePage);
+    t->file_ = &t->storage_->dbf();
+    t->codePage_ = t->storage_->codePage();
     t->database_ = database;
-    if (database) t->file_->setJournal(&database->journal());
-    if (t->file_->header().productionIndex) t->openProductionIndex();
-    if (database) database->attach(t.get());
+    if (database) {
+        t->file_->setJournal(&database->journal());
+        database->attach(t.get());
+    }
     t->first();
     return t;
 }
 
-void Table::openProductionIndex() {
-    const std::string dir = directoryOf(file_->path());
-    auto found = findFileNoCase(dir, mdxNameFor(fileNameOf(file_->path())));
-    if (!found)
-        throw EngineError(code::Corrupt, "Не найден файл индекса " + mdxNameFor(fileNameOf(file_->path())) +
-                                             " для таблицы " + file_->path());
-    index_ = ProductionIndex::open(*found, file_->fields(), codePage_, file_->mode() != OpenMode::ReadOnly);
+Table::ExclusiveUse::ExclusiveUse(Table& t) : table_(t) {
+    t.requireWritable();
+    if (t.mode_ == OpenMode::Exclusive) return;
+    if (!t.lock_->convert(LockKind::Exclusive))
+        throw EngineError(code::TableInUse,
+                          "Таблица используется другим пользователем или программой, нужен монопольный доступ: " +
+                              t.file_->path());
+    converted_ = true;
+}
+
+Table::ExclusiveUse::~ExclusiveUse() {
+    if (converted_ && table_.lock_) table_.lock_->convert(LockKind::Shared);
+}
+
+// After a pack put a new file under the table's name: lock the new file.
+void Table::relock() {
+    int fd = ::open(file_->path().c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) throwIoError(file_->path(), errno);
+    auto lock = tryLockFile(fd, LockKind::Exclusive);
+    if (!lock) {
+        ::close(fd);
+        throw EngineError(code::TableInUse, "Таблица занята после уплотнения: " + file_->path());
+    }
+    lock_.reset();
+    ::close(lockFd_);
+    lockFd_ = fd;
+    lock_ = std::move(lock);
+    storage_->rekey(lockFd_);
 }
 
 Table::~Table() {
@@ -54,15 +95,26 @@ Table::~Table() {
 }
 
 void Table::close() {
-    if (!file_) return;
+    if (!storage_) return;
     state_ = EditState::Browse;
     if (database_) database_->detach(this);
     database_ = nullptr;
-    auto index = std::move(index_);
-    auto file = std::move(file_);
     activeTag_ = nullptr;
-    if (index) index->flush();
-    file->close();
+    auto storage = std::move(storage_);
+    file_ = nullptr;
+    struct Unlock {
+        Table* t;
+        ~Unlock() {
+            t->lock_.reset();
+            if (t->lockFd_ >= 0) ::close(t->lockFd_);
+            t->lockFd_ = -1;
+        }
+    } unlock{this};
+    // The last cursor closes the files; the others leave them to the rest.
+    if (storage.use_count() == 1)
+        storage->close();
+    else
+        storage->flush();
 }
 
 const std::string& Table::path() const { return file_->path(); }
@@ -73,7 +125,7 @@ std::string Table::tableName() const {
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-OpenMode Table::mode() const { return file_->mode(); }
+OpenMode Table::mode() const { return mode_; }
 const std::vector<FieldDef>& Table::fields() const { return file_->fields(); }
 std::uint32_t Table::recordCount() const { return file_->recordCount(); }
 std::uint8_t Table::languageDriver() const { return file_->header().languageDriver; }
@@ -275,7 +327,7 @@ void Table::requireRecord() const {
 }
 
 void Table::requireWritable() const {
-    if (file_->mode() == OpenMode::ReadOnly)
+    if (mode_ == OpenMode::ReadOnly)
         throw EngineError(code::ReadOnly, "Таблица открыта только для чтения: " + file_->path());
 }
 
@@ -323,12 +375,12 @@ void Table::post() {
     if (state_ == EditState::Browse) return;
     if (state_ == EditState::Insert) {
         std::uint32_t recno = file_->appendRecord(editBuffer_.data());
-        if (index_) index_->insert(recno, editBuffer_.data());
+        if (storage_->index) storage_->index->insert(recno, editBuffer_.data());
         recno_ = recno;
     } else {
         if (editBuffer_ != record_) {
             file_->writeRecord(recno_, editBuffer_.data());
-            if (index_) index_->update(recno_, record_.data(), editBuffer_.data());
+            if (storage_->index) storage_->index->update(recno_, record_.data(), editBuffer_.data());
         }
     }
     record_ = std::move(editBuffer_);
@@ -376,9 +428,9 @@ void Table::requireNoTransaction(const char* what) const {
 void Table::emptyTable() {
     cancel();
     requireNoTransaction("Очистка таблицы");
-    DbfFile::ExclusiveUse exclusive(*file_);
+    ExclusiveUse exclusive(*this);
     file_->truncate(0);
-    if (index_) index_->rebuild([](const RecordVisitor&) {});
+    if (storage_->index) storage_->index->rebuild([](const RecordVisitor&) {});
     first();
 }
 
@@ -387,10 +439,12 @@ void Table::detachFromDatabase() {
     database_ = nullptr;
 }
 
-void Table::reloadAfterRollback() {
+void Table::reloadAfterRollback(bool reloadStorage) {
     cancel();
-    file_->reload();
-    if (index_) index_->rebuild(recordSource());
+    if (reloadStorage) {
+        file_->reload();
+        if (productionIndex()) productionIndex()->rebuild(recordSource());
+    }
     if (recno_ > file_->recordCount()) recno_ = 0;
     if (recno_ != 0) {
         loadRecord(recno_);

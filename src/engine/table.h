@@ -15,11 +15,13 @@
 #include "engine/field_def.h"
 #include "engine/index_options.h"
 #include "engine/production_index.h"
+#include "engine/table_storage.h"
 #include "engine/value.h"
 
 namespace kvzt::engine {
 
 class Database;
+class FileLock;
 
 enum class EditState { Browse, Edit, Insert };
 
@@ -112,12 +114,14 @@ public:
 
     // --- for engine collaborators (journal, sql, verify)
     DbfFile& file() { return *file_; }
-    ProductionIndex* productionIndex() { return index_.get(); }
+    ProductionIndex* productionIndex() { return storage_->index.get(); }
+    TableStorage* storage() { return storage_.get(); }
     Database* database() const { return database_; }
     // The database object is going away before this cursor.
     void detachFromDatabase();
-    // After a rollback rewrote the file beneath this cursor.
-    void reloadAfterRollback();
+    // After a rollback rewrote the file beneath this cursor: reloads the
+    // shared storage (when `reloadStorage`) and puts the cursor back in place.
+    void reloadAfterRollback(bool reloadStorage = true);
     // Every record of the table, deleted ones included, for building tags.
     RecordSource recordSource();
 
@@ -142,10 +146,28 @@ private:
     bool tagFirst();
     bool tagLast();
     bool inRange(std::string_view key) const;
-    void openProductionIndex();
+    void relock();
 
-    std::unique_ptr<DbfFile> file_;
-    std::unique_ptr<ProductionIndex> index_;
+    // Exclusive use for a while (empty, pack, tag changes): a cursor opened
+    // for shared use converts its own lock, which fails while any other
+    // cursor or program has the table open.
+    class ExclusiveUse {
+    public:
+        explicit ExclusiveUse(Table& t);
+        ~ExclusiveUse();
+        ExclusiveUse(const ExclusiveUse&) = delete;
+        ExclusiveUse& operator=(const ExclusiveUse&) = delete;
+
+    private:
+        Table& table_;
+        bool converted_ = false;
+    };
+
+    std::shared_ptr<TableStorage> storage_;  // shared with the other cursors of this table
+    DbfFile* file_ = nullptr;                // storage_->dbf()
+    int lockFd_ = -1;                        // this cursor's own descriptor, holding its lock
+    std::unique_ptr<FileLock> lock_;
+    OpenMode mode_ = OpenMode::Shared;
     IndexTag* activeTag_ = nullptr;
     std::optional<Range> range_;
     Database* database_ = nullptr;

@@ -27,8 +27,8 @@ int compareWithBound(char type, std::string_view key, std::string_view bound) {
 
 std::vector<std::string> Table::tagNames() const {
     std::vector<std::string> names;
-    if (index_)
-        for (IndexTag* t : index_->tags()) names.push_back(t->name());
+    if (storage_->index)
+        for (IndexTag* t : storage_->index->tags()) names.push_back(t->name());
     return names;
 }
 
@@ -43,7 +43,7 @@ void Table::setIndex(std::string_view tag) {
     cancel();
     IndexTag* target = nullptr;
     if (!tag.empty()) {
-        target = index_ ? index_->tag(tag) : nullptr;
+        target = storage_->index ? storage_->index->tag(tag) : nullptr;
         if (!target)
             throw EngineError(code::NoSuchIndex, "Нет индекса " + std::string(tag) + " у таблицы " + file_->path());
     }
@@ -143,39 +143,37 @@ void Table::cancelRange() {
 void Table::addIndex(std::string_view tag, std::string_view expression, IndexOptions options) {
     requireWritable();
     cancel();
-    if (index_ && index_->tag(tag))
+    if (storage_->index && storage_->index->tag(tag))
         throw EngineError(code::InvalidParam, "Индекс " + std::string(tag) + " уже есть у " + file_->path());
-    DbfFile::ExclusiveUse exclusive(*file_);
-    if (!index_) {
-        std::string mdx = joinPath(directoryOf(file_->path()), mdxNameFor(fileNameOf(file_->path())));
-        index_ = ProductionIndex::create(mdx, tableName(), fields(), codePage_);
+    ExclusiveUse exclusive(*this);
+    if (!storage_->index) {
+        storage_->index = ProductionIndex::create(storage_->mdxPath(), tableName(), fields(), codePage_);
     }
     file_->flush();
-    index_->addTag(tag, expression, options, recordSource());
-    index_->flush();
+    storage_->index->addTag(tag, expression, options, recordSource());
+    storage_->index->flush();
     file_->setProductionIndexFlag(true);
 }
 
 void Table::deleteIndex(std::string_view tag) {
     requireWritable();
     cancel();
-    IndexTag* t = index_ ? index_->tag(tag) : nullptr;
+    IndexTag* t = storage_->index ? storage_->index->tag(tag) : nullptr;
     if (!t) throw EngineError(code::NoSuchIndex, "Нет индекса " + std::string(tag) + " у таблицы " + file_->path());
-    DbfFile::ExclusiveUse exclusive(*file_);
+    ExclusiveUse exclusive(*this);
     if (t == activeTag_) {
         activeTag_ = nullptr;
         range_.reset();
     }
-    index_->deleteTag(tag);
-    if (index_->tags().empty()) {
+    storage_->index->deleteTag(tag);
+    if (storage_->index->tags().empty()) {
         // No tags left: the .mdx goes and the table no longer claims one.
-        std::string mdx = joinPath(directoryOf(file_->path()), mdxNameFor(fileNameOf(file_->path())));
         auto found = findFileNoCase(directoryOf(file_->path()), mdxNameFor(fileNameOf(file_->path())));
-        index_.reset();
+        storage_->index.reset();
         file_->setProductionIndexFlag(false);
         if (found) ::unlink(found->c_str());
     } else {
-        index_->flush();
+        storage_->index->flush();
     }
 }
 
@@ -183,7 +181,7 @@ void Table::pack() {
     requireWritable();
     cancel();
     requireNoTransaction("Уплотнение таблицы");
-    DbfFile::ExclusiveUse exclusive(*file_);
+    ExclusiveUse exclusive(*this);
     std::vector<std::uint32_t> keep;
     keep.reserve(file_->recordCount());
     std::string buf(size_t(file_->recordLength()), '\0');
@@ -191,10 +189,13 @@ void Table::pack() {
         file_->readRecord(r, buf.data());
         if (buf[0] != '*') keep.push_back(r);
     }
-    if (keep.size() != file_->recordCount()) file_->rewrite(keep);
-    if (index_) {
-        index_->rebuild(recordSource());
-        index_->flush();
+    if (keep.size() != file_->recordCount()) {
+        file_->rewrite(keep);
+        relock();
+    }
+    if (storage_->index) {
+        storage_->index->rebuild(recordSource());
+        storage_->index->flush();
     }
     range_.reset();
     recno_ = 0;

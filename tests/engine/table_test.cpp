@@ -217,6 +217,7 @@ TEST(Transaction, RollbackRestoresEveryTableOfTheDatabase) {
     auto a = db.openTable("A");
     auto b = db.openTable("B");
     fill(*a, 3);
+    a->file().flush();
     const std::string before = kvzt::test::readFile(dir.file("A.DBF"));
     db.startTransaction();
     a->first();
