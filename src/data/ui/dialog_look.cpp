@@ -1,0 +1,50 @@
+#include "data/ui/dialog_look.h"
+
+#include <QDialog>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPalette>
+#include <QScreen>
+
+namespace kvzt::data::dialog_look {
+
+void setUpWindow(QDialog* dialog, const QString& caption, int width, int height) {
+    dialog->setWindowTitle(caption);
+    dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                           Qt::MSWindowsFixedSizeDialogHint);
+    dialog->setFixedSize(width, height);
+    dialog->setModal(true);
+    QPalette palette = dialog->palette();
+    palette.setColor(QPalette::Window, QColor(192, 192, 192));
+    dialog->setPalette(palette);
+    dialog->setAutoFillBackground(true);
+}
+
+void centreOnScreen(QWidget* window) {
+    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
+}
+
+QFrame* makeBevel(QWidget* parent, int left, int top, int width, int height) {
+    auto* bevel = new QFrame(parent);
+    bevel->setObjectName(QStringLiteral("Bevel1"));
+    bevel->setFrameShape(QFrame::Box);
+    bevel->setFrameShadow(QFrame::Sunken);
+    bevel->setGeometry(left, top, width, height);
+    return bevel;
+}
+
+QLabel* makeLine(QWidget* parent, const char* name, int left, int top, int width, int height) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);  // message texts are never markup
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    label->setGeometry(left, top, width, height);
+    return label;
+}
+
+}  // namespace kvzt::data::dialog_look
