@@ -35,7 +35,9 @@ public:
 
     // The key of a record (record bytes with the deletion flag first) in .mdx encoding.
     std::string evaluate(const char* record, const std::vector<FieldDef>& fields, CodePage cp) const;
-    // A key prefix from the first `count` component values (UTF-8 text, numbers, dates).
+    // A key prefix from the first `count` component values (UTF-8 text, numbers,
+    // dates), each padded or cut to its component's width. Text is taken as
+    // given, not upper-cased, even for UPPER() components.
     std::string prefix(const std::vector<Value>& values, int count, const std::vector<FieldDef>& fields,
                        CodePage cp) const;
 

@@ -1,0 +1,143 @@
+// Bulk build of a tag: entries sorted once, then written bottom-up at the end
+// of the file: the tag header block, the leaves filled in order, then each
+// level of branches (at most maxKeys - 1 separators each) up to the root.
+
+#include "engine/mdx_bulk_build.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/errors.h"
+#include "engine/mdx_file.h"
+#include "engine/mdx_layout.h"
+#include "engine/mdx_tag.h"
+
+namespace kvzt::engine::mdx {
+
+namespace {
+
+// Gathers consecutive blocks and writes them in large pieces.
+class BlockWriter {
+public:
+    BlockWriter(MdxFile& file, std::uint32_t firstPage) : file_(file), bufferPage_(firstPage), nextPage_(firstPage) {}
+    char* add(std::uint32_t& page) {
+        if (buffer_.size() >= kFlushBytes) finish();
+        page = nextPage_;
+        nextPage_ += kPagesPerBlock;
+        buffer_.resize(buffer_.size() + kBlockSize, '\0');
+        return buffer_.data() + buffer_.size() - kBlockSize;
+    }
+    void finish() {
+        if (!buffer_.empty()) file_.writeRaw(bufferPage_, buffer_.data(), buffer_.size());
+        bufferPage_ = nextPage_;
+        buffer_.clear();
+    }
+
+private:
+    static constexpr std::size_t kFlushBytes = 1 << 20;
+    MdxFile& file_;
+    std::uint32_t bufferPage_;
+    std::uint32_t nextPage_;
+    std::string buffer_;
+};
+
+}  // namespace
+
+std::vector<std::uint32_t> sortedOrder(const MdxTag& tag, const KeyBatch& batch) {
+    std::vector<std::uint32_t> order(batch.recnos.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+    const std::size_t len = std::size_t(tag.keyLength());
+    const char* keys = batch.keys.data();
+    auto less = [&](std::uint32_t a, std::uint32_t b) {
+        int r = tag.compareInTag({keys + a * len, len}, {keys + b * len, len});
+        if (r != 0) return r < 0;
+        return batch.recnos[a] < batch.recnos[b];
+    };
+    std::sort(order.begin(), order.end(), less);
+    return order;
+}
+
+void MdxTag::bulkWrite(const std::string& keys, const std::vector<std::uint32_t>& recnos,
+                       const std::vector<std::uint32_t>& order) {
+    file_.requireWritable();
+    if (expression_.text().size() >= std::size_t(kMaxExpressionLength))
+        throw EngineError(code::InvalidKeyExpression,
+                          "Недопустимое выражение ключа «" + expression_.text() + "»: слишком длинное");
+    headerPage_ = file_.pageCount();
+    BlockWriter writer(file_, headerPage_ + kPagesPerBlock);
+    const std::size_t len = std::size_t(keyLength_);
+    const std::size_t total = order.size();
+    auto keyOf = [&](std::size_t entry) { return keys.data() + order[entry] * len; };
+
+    struct Child {
+        std::uint32_t page;
+        std::size_t lastEntry;  // position in `order` of the child's highest key
+    };
+    std::vector<Child> level;
+    std::uint32_t chain = 0;
+    std::uint32_t nodes = 0;
+    const std::size_t leaves = std::max<std::size_t>(1, (total + std::size_t(maxKeys_) - 1) / std::size_t(maxKeys_));
+    for (std::size_t j = 0; j < leaves; ++j) {
+        std::size_t begin = j * total / leaves, end = (j + 1) * total / leaves;
+        std::uint32_t page = 0;
+        char* b = writer.add(page);
+        put32(b, std::uint32_t(end - begin));
+        put32(b + 4, chain);
+        for (std::size_t e = begin; e < end; ++e) {
+            char* item = b + kNodeHeader + (e - begin) * std::size_t(itemLength_);
+            put32(item, recnos[order[e]]);
+            std::memcpy(item + 4, keyOf(e), len);
+        }
+        level.push_back({page, end == 0 ? 0 : end - 1});
+        chain = page;
+        ++nodes;
+    }
+    const std::uint32_t firstLeaf = level.front().page, lastLeaf = level.back().page;
+    while (level.size() > 1) {
+        const std::size_t children = level.size();
+        const std::size_t branches = (children + std::size_t(maxKeys_) - 1) / std::size_t(maxKeys_);
+        std::vector<Child> upper;
+        for (std::size_t j = 0; j < branches; ++j) {
+            std::size_t begin = j * children / branches, end = (j + 1) * children / branches;
+            std::uint32_t page = 0;
+            char* b = writer.add(page);
+            put32(b, std::uint32_t(end - begin - 1));
+            put32(b + 4, chain);
+            for (std::size_t c = begin; c < end; ++c) {
+                char* item = b + kNodeHeader + (c - begin) * std::size_t(itemLength_);
+                put32(item, level[c].page);
+                if (c + 1 < end) std::memcpy(item + 4, keyOf(level[c].lastEntry), len);
+            }
+            upper.push_back({page, level[end - 1].lastEntry});
+            chain = page;
+            ++nodes;
+        }
+        level = std::move(upper);
+    }
+    writer.finish();
+    root_ = level.front().page;
+    pagesUsed_ = nodes * kPagesPerBlock;
+
+    char h[kBlockSize] = {};
+    put32(h + kTagRoot, root_);
+    put32(h + kTagPagesUsed, pagesUsed_);
+    h[kTagFlags] = char(flags_);
+    h[kTagKeyType] = keyType_;
+    put16(h + kTagKeyLength, std::uint16_t(keyLength_));
+    put16(h + kTagMaxKeys, std::uint16_t(maxKeys_));
+    put16(h + kTagDateFlag, keyType_ == 'D' ? 1 : 0);
+    put16(h + kTagItemLength, std::uint16_t(itemLength_));
+    h[kTagCounter] = 1;
+    std::memcpy(h + kTagExpression, expression_.text().data(), expression_.text().size());
+    h[kTagOne] = 1;
+    put32(h + kTagFirstLeaf, firstLeaf);
+    put32(h + kTagLastLeaf, lastLeaf);
+    putToday(h + kTagCreationDate);
+    h[kTagTrailerFlag] = 1;
+    file_.writeRaw(headerPage_, h, kBlockSize);
+    file_.addTagHeader(headerPage_);
+    ++version_;
+    headerDirty_ = false;
+}
+
+}  // namespace kvzt::engine::mdx

@@ -1,0 +1,232 @@
+// Block store of an .mdx file (layout in engine/mdx_layout.h).
+
+#include "engine/mdx_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include "engine/errors.h"
+#include "engine/mdx_layout.h"
+
+namespace kvzt::engine::mdx {
+
+namespace {
+
+constexpr std::size_t kCacheLimit = 8192;  // blocks kept before dirty ones are written out
+
+bool readAll(int fd, char* out, std::size_t bytes, std::uint64_t offset) {
+    std::size_t done = 0;
+    while (done < bytes) {
+        ssize_t n = ::pread(fd, out + done, bytes - done, off_t(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += std::size_t(n);
+    }
+    return true;
+}
+
+void writeAll(int fd, const char* data, std::size_t bytes, std::uint64_t offset, const std::string& path) {
+    std::size_t done = 0;
+    while (done < bytes) {
+        ssize_t n = ::pwrite(fd, data + done, bytes - done, off_t(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) throwIoError(path, n < 0 ? errno : ENOSPC);
+        done += std::size_t(n);
+    }
+}
+
+}  // namespace
+
+void putToday(char* p) {
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    p[0] = char(tm.tm_year);
+    p[1] = char(tm.tm_mon + 1);
+    p[2] = char(tm.tm_mday);
+}
+
+std::unique_ptr<MdxFile> MdxFile::open(const std::string& path, bool writable) {
+    std::unique_ptr<MdxFile> f(new MdxFile);
+    f->path_ = path;
+    f->writable_ = writable;
+    f->fd_ = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    if (f->fd_ < 0) {
+        if (errno == ENOENT) throw EngineError(code::NoSuchTable, "Файл индекса «" + path + "» не найден");
+        throwIoError(path, errno);
+    }
+    struct stat st {};
+    if (::fstat(f->fd_, &st) != 0) throwIoError(path, errno);
+    if (st.st_size < kHeaderSize || !readAll(f->fd_, f->header_, kHeaderSize, 0)) f->corrupt("нет заголовка");
+    const char* h = f->header_;
+    if (h[kHdrVersion] != 2) f->corrupt("неизвестная версия " + std::to_string(int(std::uint8_t(h[0]))));
+    if (get16(h + kHdrPagesPerBlock) != kPagesPerBlock || get16(h + kHdrBlockBytes) != kBlockSize)
+        f->corrupt("неподдерживаемый размер блока");
+    if (std::uint8_t(h[kHdrSlotLength]) != kSlotLength) f->corrupt("неверная длина описания тега");
+    if (get16(h + kHdrTagsInUse) > kMaxTags) f->corrupt("слишком много тегов");
+    f->filePages_ = std::uint32_t(std::uint64_t(st.st_size) / kPageSize);
+    f->pages_ = get32(h + kHdrNextPage);
+    if (f->pages_ < kFirstDataPage || f->pages_ > f->filePages_)
+        f->corrupt("неверная длина файла в заголовке");
+    return f;
+}
+
+std::unique_ptr<MdxFile> MdxFile::create(const std::string& path, const std::string& tableName) {
+    std::unique_ptr<MdxFile> f(new MdxFile);
+    f->path_ = path;
+    f->writable_ = true;
+    f->fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (f->fd_ < 0) throwIoError(path, errno);
+    char* h = f->header_;
+    h[kHdrVersion] = 2;
+    putToday(h + kHdrReindexDate);
+    for (std::size_t i = 0; i < tableName.size() && i < 16; ++i)
+        h[kHdrTableName + i] = char(std::toupper(static_cast<unsigned char>(tableName[i])));
+    put16(h + kHdrPagesPerBlock, kPagesPerBlock);
+    put16(h + kHdrBlockBytes, kBlockSize);
+    h[kHdrProduction] = 1;
+    h[kHdrSlotCount] = 48;
+    h[kHdrSlotLength] = kSlotLength;
+    put32(h + kHdrNextPage, kFirstDataPage);
+    putToday(h + kHdrCreationDate);
+    h[kHdrReservedFlag] = 1;
+    f->headerDirty_ = true;
+    f->flush();
+    return f;
+}
+
+MdxFile::~MdxFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void MdxFile::corrupt(const std::string& what) const {
+    throw EngineError(code::Corrupt, "Файл индекса «" + path_ + "» повреждён: " + what);
+}
+
+void MdxFile::requireWritable() const {
+    if (!writable_) throw EngineError(code::ReadOnly, "Файл индекса «" + path_ + "» открыт только для чтения");
+}
+
+bool MdxFile::validPage(std::uint32_t page) const {
+    return page >= kFirstDataPage && std::uint64_t(page) + kPagesPerBlock <= pages_;
+}
+
+MdxFile::Block& MdxFile::load(std::uint32_t page) {
+    auto it = cache_.find(page);
+    if (it != cache_.end()) return *it->second;
+    if (!validPage(page)) corrupt("ссылка на блок " + std::to_string(page) + " за пределами файла");
+    auto block = std::make_unique<Block>();
+    if (page + kPagesPerBlock <= filePages_) {
+        if (!readAll(fd_, block->data, kBlockSize, std::uint64_t(page) * kPageSize))
+            corrupt("не читается блок " + std::to_string(page));
+    } else {
+        std::memset(block->data, 0, kBlockSize);
+        if (page < filePages_) readAll(fd_, block->data, std::size_t(filePages_ - page) * kPageSize,
+                                       std::uint64_t(page) * kPageSize);
+    }
+    Block& ref = *block;
+    cache_.emplace(page, std::move(block));
+    return ref;
+}
+
+const char* MdxFile::read(std::uint32_t page) { return load(page).data; }
+
+char* MdxFile::write(std::uint32_t page) {
+    requireWritable();
+    Block& b = load(page);
+    b.dirty = true;
+    return b.data;
+}
+
+std::uint32_t MdxFile::allocate() {
+    requireWritable();
+    std::uint32_t head = get32(header_ + kHdrFreeHead);
+    if (head != 0) {
+        if (validPage(head) && !handedOut_.count(head)) {
+            char* b = write(head);
+            put32(header_ + kHdrFreeHead, get32(b + 4));
+            std::memset(b, 0, kBlockSize);
+            handedOut_.insert(head);
+            headerDirty_ = true;
+            return head;
+        }
+        put32(header_ + kHdrFreeHead, 0);  // a damaged free list is dropped, never followed
+    }
+    std::uint32_t page = pages_;
+    pages_ += kPagesPerBlock;
+    auto block = std::make_unique<Block>();
+    std::memset(block->data, 0, kBlockSize);
+    block->dirty = true;
+    cache_[page] = std::move(block);
+    handedOut_.insert(page);
+    headerDirty_ = true;
+    return page;
+}
+
+void MdxFile::release(std::uint32_t page) {
+    char* b = write(page);
+    std::memset(b, 0, kBlockSize);
+    put32(b + 4, get32(header_ + kHdrFreeHead));
+    put32(header_ + kHdrFreeHead, page);
+    handedOut_.erase(page);
+    headerDirty_ = true;
+}
+
+void MdxFile::writeRaw(std::uint32_t page, const char* data, std::size_t bytes) {
+    requireWritable();
+    writeAll(fd_, data, bytes, std::uint64_t(page) * kPageSize, path_);
+    std::uint32_t end = page + std::uint32_t(bytes / kPageSize);
+    for (std::uint32_t p = page; p < end; p += kPagesPerBlock) cache_.erase(p);
+    if (end > pages_) pages_ = end;
+    if (end > filePages_) filePages_ = end;
+    headerDirty_ = true;
+}
+
+void MdxFile::truncateToHeader() {
+    requireWritable();
+    cache_.clear();
+    handedOut_.clear();
+    tagHeaders_.clear();
+    if (::ftruncate(fd_, kHeaderSize) != 0) throwIoError(path_, errno);
+    pages_ = filePages_ = kFirstDataPage;
+    put32(header_ + kHdrFreeHead, 0);
+    headerDirty_ = true;
+}
+
+void MdxFile::writeBlock(std::uint32_t page, const char* data) {
+    writeAll(fd_, data, kBlockSize, std::uint64_t(page) * kPageSize, path_);
+    if (page + kPagesPerBlock > filePages_) filePages_ = page + kPagesPerBlock;
+}
+
+void MdxFile::writeDirty() {
+    for (auto& [page, block] : cache_) {
+        if (!block->dirty) continue;
+        writeBlock(page, block->data);
+        block->dirty = false;
+    }
+}
+
+void MdxFile::trim() {
+    if (cache_.size() < kCacheLimit) return;
+    if (writable_) writeDirty();
+    cache_.clear();
+}
+
+void MdxFile::flush() {
+    if (!writable_) return;
+    writeDirty();
+    if (headerDirty_) {
+        put32(header_ + kHdrNextPage, pages_);
+        putToday(header_ + kHdrReindexDate);
+        writeAll(fd_, header_, kHeaderSize, 0, path_);
+        headerDirty_ = false;
+    }
+}
+
+}  // namespace kvzt::engine::mdx
