@@ -95,7 +95,13 @@ Table::~Table() {
 }
 
 void Table::close() {
-    if (!storage_) return;
+    if (!storage_) {
+        // A failed open: only the lock may be held.
+        lock_.reset();
+        if (lockFd_ >= 0) ::close(lockFd_);
+        lockFd_ = -1;
+        return;
+    }
     state_ = EditState::Browse;
     if (database_) database_->detach(this);
     database_ = nullptr;

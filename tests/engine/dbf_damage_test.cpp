@@ -141,4 +141,7 @@ TEST(DamagedDbf, RandomDamageNeverCrashes) {
         } catch (const EngineError&) {
         }
     }
+    // Failed opens give back their descriptors and locks: the good file still opens.
+    writeFile(path, good);
+    EXPECT_EQ(names(path).size(), 3u);
 }
