@@ -86,19 +86,26 @@ std::string toUtf8(std::string_view bytes, CodePage cp) {
     return out;
 }
 
-std::string fromUtf8(std::string_view utf8, CodePage cp) {
+std::size_t fromUtf8Into(std::string_view utf8, CodePage cp, char* out, std::size_t capacity) {
     const auto& rev = reverseMap(cp);
-    std::string out;
-    out.reserve(utf8.size());
-    for (size_t i = 0; i < utf8.size();) {
-        char32_t c = nextCodePoint(utf8, i);
-        if (c < 0x80) {
-            out += char(c);
-        } else {
-            int b = rev.find(c);
-            out += b < 0 ? '?' : char(b);
+    std::size_t n = 0;
+    for (size_t i = 0; i < utf8.size() && n < capacity;) {
+        unsigned char b = static_cast<unsigned char>(utf8[i]);
+        if (b < 0x80) {  // most of the text: plain ASCII
+            out[n++] = char(b);
+            ++i;
+            continue;
         }
+        char32_t c = nextCodePoint(utf8, i);
+        int mapped = rev.find(c);
+        out[n++] = mapped < 0 ? '?' : char(mapped);
     }
+    return n;
+}
+
+std::string fromUtf8(std::string_view utf8, CodePage cp) {
+    std::string out(utf8.size(), '\0');  // never more bytes than the UTF-8 text has
+    out.resize(fromUtf8Into(utf8, cp, out.data(), out.size()));
     return out;
 }
 

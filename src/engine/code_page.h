@@ -2,6 +2,7 @@
 // The two Cyrillic code pages the host's files use, with exact 256-entry maps
 // so that every byte survives a round trip through UTF-8 unchanged.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,6 +16,8 @@ enum class CodePage { Cp866 = 866, Cp1251 = 1251 };
 std::string toUtf8(std::string_view bytes, CodePage cp);
 // UTF-8 → table bytes; a character the code page lacks becomes '?'.
 std::string fromUtf8(std::string_view utf8, CodePage cp);
+// The same into `out`, stopping after `capacity` bytes; returns the bytes written.
+std::size_t fromUtf8Into(std::string_view utf8, CodePage cp, char* out, std::size_t capacity);
 
 // Upper-casing of one table byte by the Windows Cyrillic rules
 // (а–я → А–Я, ё → Ё, a–z → A–Z), applied in the table's own code page.

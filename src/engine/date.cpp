@@ -37,9 +37,10 @@ Date Date::fromDbf(std::string_view text) {
 
 std::string Date::toDbf() const {
     if (isNull() || !isValid()) return std::string(8, ' ');
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%04d%02d%02d", year, month, day);
-    return buf;
+    std::string s(8, '0');
+    int v = year * 10000 + month * 100 + day;
+    for (int i = 7; i >= 0; --i, v /= 10) s[size_t(i)] = char('0' + v % 10);
+    return s;
 }
 
 std::string Date::toDisplay() const {

@@ -178,16 +178,19 @@ void encodeField(const FieldDef& f, const Value& value, char* out, CodePage cp) 
             return;
         }
         default: {
+            std::memset(out, ' ', size_t(f.length));
+            if (auto* s = std::get_if<std::string>(&value)) {
+                fromUtf8Into(*s, cp, out, size_t(f.length));
+                return;
+            }
             std::string bytes;
-            if (auto* s = std::get_if<std::string>(&value)) bytes = fromUtf8(*s, cp);
-            else if (auto* i = std::get_if<std::int64_t>(&value)) bytes = std::to_string(*i);
+            if (auto* i = std::get_if<std::int64_t>(&value)) bytes = std::to_string(*i);
             else if (auto* d = std::get_if<double>(&value)) {
                 char buf[64];
                 std::snprintf(buf, sizeof buf, "%g", *d);
                 bytes = buf;
             } else if (auto* b = std::get_if<bool>(&value)) bytes = *b ? "T" : "F";
             else if (auto* dt = std::get_if<Date>(&value)) bytes = dt->toDisplay();
-            std::memset(out, ' ', size_t(f.length));
             std::memcpy(out, bytes.data(), std::min(bytes.size(), size_t(f.length)));
             return;
         }

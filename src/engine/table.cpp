@@ -18,11 +18,15 @@ namespace kvzt::engine {
 
 namespace {
 
+// Field names are ASCII: fold the case by hand, not through the locale.
 bool equalsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = char(x - 32);
+        if (y >= 'a' && y <= 'z') y = char(y - 32);
+        if (x != y) return false;
+    }
     return true;
 }
 
@@ -137,9 +141,14 @@ std::uint32_t Table::recordCount() const { return file_->recordCount(); }
 std::uint8_t Table::languageDriver() const { return file_->header().languageDriver; }
 
 int Table::fieldIndex(std::string_view name) const {
+    // Callers name the same few fields over and over: try the last hit first.
     const auto& fs = file_->fields();
+    if (lastField_ < fs.size() && equalsNoCase(fs[lastField_].name, name)) return int(lastField_);
     for (size_t i = 0; i < fs.size(); ++i)
-        if (equalsNoCase(fs[i].name, name)) return int(i);
+        if (equalsNoCase(fs[i].name, name)) {
+            lastField_ = i;
+            return int(i);
+        }
     return -1;
 }
 
@@ -365,9 +374,15 @@ void Table::setValue(std::string_view name, const Value& v) {
     const FieldDef* f = nullptr;
     char* out = editBytes(name, f);
     // Encode into a scratch copy first: a value that does not fit leaves the field as it was.
-    std::string scratch(size_t(f->length), ' ');
-    encodeField(*f, v, scratch.data(), codePage_);
-    std::memcpy(out, scratch.data(), scratch.size());
+    char small[256];
+    std::string large;
+    char* scratch = small;
+    if (f->length > int(sizeof small)) {
+        large.resize(size_t(f->length));
+        scratch = large.data();
+    }
+    encodeField(*f, v, scratch, codePage_);
+    std::memcpy(out, scratch, size_t(f->length));
 }
 
 void Table::setString(std::string_view name, std::string_view utf8) { setValue(name, std::string(utf8)); }
@@ -389,7 +404,7 @@ void Table::post() {
             if (storage_->index) storage_->index->update(recno_, record_.data(), editBuffer_.data());
         }
     }
-    record_ = std::move(editBuffer_);
+    record_.swap(editBuffer_);  // keeps both buffers' memory for the next record
     editBuffer_.clear();
     state_ = EditState::Browse;
     eof_ = bof_ = false;

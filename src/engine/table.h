@@ -175,6 +175,7 @@ private:
     std::uint32_t recno_ = 0;
     bool eof_ = true;
     bool bof_ = true;
+    mutable std::size_t lastField_ = 0;  // the field found by the last name lookup
     std::string currentKey_;  // key of the current record in the active tag
     mutable std::string blank_;  // an all-blank record for reads without a current record
     std::string record_;      // current record bytes
