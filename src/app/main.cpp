@@ -1,13 +1,54 @@
-// The desktop program's entry.
+// The desktop program's entry: the application title, the main window, the
+// data module on the configured (or embedded default) database, then the
+// message loop until the main window closes.
 
-#include <QApplication>
+#include <QLibraryInfo>
+#include <QStandardPaths>
+#include <QTranslator>
 
-#include "app/about_box.h"
+#include <memory>
+
+#include "app/engine_error_box.h"
+#include "app/main_window.h"
+#include "data/data_module.h"
+#include "engine/errors.h"
+#include "engine/session.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Квазитор \"Таксанта\""));
-    TfmAbout about;
-    about.show();
+    kvzt::app::KvztApplication app(argc, argv);
+    // The user data folder takes its name from the application name: read it
+    // while that is still the executable's, since the title carries quotation
+    // marks that no folder name on Windows may hold.
+    const QString userDataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QApplication::setApplicationName(kvzt::app::kApplicationTitle);
+    // The toolkit's own dialogs (file dialog, message boxes) in Russian too.
+    QTranslator toolkitTexts;
+    if (toolkitTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        app.installTranslator(&toolkitTexts);
+    }
+
+    // Creating the main window opens the settings file and sets the regional formats.
+    kvzt::app::TfmMain fmMain;
+
+    std::unique_ptr<kvzt::engine::Session> session;
+    try {
+        session = kvzt::data::OpenProgramSession(userDataDir.toStdString());
+    } catch (const kvzt::engine::EngineError& e) {
+        kvzt::app::ShowEngineError(nullptr, QString::fromStdString(e.what()));
+        // No alias is known: every command reports that, and the program stays usable.
+        session = std::make_unique<kvzt::engine::Session>(kvzt::engine::AliasConfig{});
+    }
+    kvzt::data::TdmKVZT dmKVZT(std::move(session), kvzt::data::TdmKVZT::Connect::Later);
+    try {
+        dmKVZT.connect();
+    } catch (const kvzt::engine::EngineError&) {
+        // A first start has no tables yet: the start-up check of the main
+        // window's first show creates them, and the module is connected
+        // after it (an error then is shown).
+    }
+    fmMain.setDataModule(&dmKVZT);
+
+    fmMain.show();
     return app.exec();
 }
