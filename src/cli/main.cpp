@@ -1,12 +1,76 @@
-// kvzt-cli: the command-line companion.
+// kvzt-cli: the command-line companion for administrators, scripts and tests.
+
+#include <QCoreApplication>
 
 #include <cstdio>
+#include <exception>
+#include <string>
+
+#include "cli/cli_commands.h"
+#include "cli/cli_options.h"
+#include "engine/errors.h"
+#include "schema/pack_error.h"
+
+namespace {
+
+struct Command {
+    const char* name;
+    int (*run)(const kvzt::cli::Arguments&);
+};
+
+const Command kCommands[] = {
+    {"info", kvzt::cli::runInfo},       {"dump", kvzt::cli::runDump}, {"verify", kvzt::cli::runVerify},
+    {"reindex", kvzt::cli::runReindex}, {"pack", kvzt::cli::runPack},   {"check", kvzt::cli::runCheck},
+};
+
+const char* const kUsage =
+    "использование: kvzt-cli КОМАНДА [параметры] [--alias ИМЯ=КАТАЛОГ]...\n"
+    "  info ТАБЛИЦА                          заголовок, кодовая страница, поля, число записей, теги\n"
+    "  dump ТАБЛИЦА [--tag ТЕГ] [--deleted]  записи в CSV (UTF-8) со строкой имён полей\n"
+    "  verify ТАБЛИЦА                        сверка каждого тега с данными\n"
+    "  reindex ТАБЛИЦА | --group ГРУППА      перестроение индексов (ГРУППА: all, base, kladr, sprav)\n"
+    "  pack ТАБЛИЦА | --group ГРУППА         уплотнение (удаление помеченных записей)\n"
+    "  check [--refbooks КАТАЛОГ]            проверка целостности данных: недостающие таблицы и индексы\n"
+    "ТАБЛИЦА: ПСЕВДОНИМ:ИМЯ (VX_B:SPISOK32) или путь к файлу .dbf\n";
+
+std::string hexCode(int code) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%04X", unsigned(code));
+    return text;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    (void)argv;
+    QCoreApplication app(argc, argv);
+    using namespace kvzt::cli;
     if (argc < 2) {
-        std::fprintf(stderr, "использование: kvzt-cli КОМАНДА ...\n");
-        return 2;
+        err(kUsage);
+        return kExitError;
     }
-    return 2;
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        out(kUsage);
+        return kExitOk;
+    }
+    const Arguments args(argv + 2, argv + argc);
+    for (const Command& command : kCommands) {
+        if (name != command.name) {
+            continue;
+        }
+        try {
+            return command.run(args);
+        } catch (const UsageError& e) {
+            err(std::string("kvzt-cli ") + name + ": " + e.what() + "\n" + kUsage);
+        } catch (const kvzt::engine::EngineError& e) {
+            err(std::string("kvzt-cli ") + name + ": ошибка (" + hexCode(e.code()) + "): " + e.what() + "\n");
+        } catch (const kvzt::schema::EPackError& e) {
+            err(std::string("kvzt-cli ") + name + ": ошибка уплотнения: " + e.what() + "\n");
+        } catch (const std::exception& e) {
+            err(std::string("kvzt-cli ") + name + ": ошибка: " + e.what() + "\n");
+        }
+        return kExitError;
+    }
+    err("kvzt-cli: неизвестная команда \"" + name + "\"\n" + kUsage);
+    return kExitError;
 }

@@ -1,0 +1,127 @@
+#include "cli/cli_options.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
+
+#include "data/engine_session.h"
+#include "engine/path_util.h"
+
+namespace kvzt::cli {
+
+namespace {
+
+bool listed(std::initializer_list<const char*> names, const std::string& name) {
+    for (const char* n : names) {
+        if (name == n) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool endsWithDbf(const std::string& text) {
+    if (text.size() < 4) {
+        return false;
+    }
+    std::string tail = text.substr(text.size() - 4);
+    for (char& c : tail) {
+        if (c >= 'A' && c <= 'Z') {
+            c = char(c - 'A' + 'a');
+        }
+    }
+    return tail == ".dbf";
+}
+
+}  // namespace
+
+std::optional<std::string> CliArgs::value(const std::string& option) const {
+    const auto it = values.find(option);
+    if (it == values.end()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
+CliArgs parseArgs(const std::vector<std::string>& args, std::initializer_list<const char*> valueOptions,
+                  std::initializer_list<const char*> flagOptions) {
+    CliArgs parsed;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+            parsed.positional.push_back(arg);
+            continue;
+        }
+        std::string name = arg;
+        std::optional<std::string> inlineValue;
+        if (const std::size_t eq = arg.find('='); eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            inlineValue = arg.substr(eq + 1);
+        }
+        const bool takesValue = name == "--alias" || listed(valueOptions, name);
+        if (!takesValue && !listed(flagOptions, name)) {
+            throw UsageError("неизвестный параметр " + name);
+        }
+        if (!takesValue) {
+            if (inlineValue) {
+                throw UsageError("параметр " + name + " не принимает значения");
+            }
+            parsed.flags.insert(name);
+            continue;
+        }
+        std::string value;
+        if (inlineValue) {
+            value = *inlineValue;
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            throw UsageError("после " + name + " нужно значение");
+        }
+        if (name == "--alias") {
+            if (value.find('=') == std::string::npos || value.front() == '=') {
+                throw UsageError("--alias ожидает ИМЯ=КАТАЛОГ, получено \"" + value + "\"");
+            }
+            parsed.aliases.push_back(value);
+        } else {
+            parsed.values[name] = value;
+        }
+    }
+    return parsed;
+}
+
+std::unique_ptr<engine::Session> openSession(const CliArgs& args) { return data::OpenSession(args.aliases); }
+
+TableTarget resolveTable(const std::string& spec, const CliArgs& args) {
+    TableTarget target;
+    target.session = openSession(args);
+    const bool isPath = spec.find('/') != std::string::npos || spec.find('\\') != std::string::npos ||
+                        endsWithDbf(spec);
+    if (isPath) {
+        const QFileInfo info(QString::fromStdString(spec));
+        const std::string directory = QDir::toNativeSeparators(info.absolutePath()).toStdString();
+        target.ownDatabase = std::make_unique<engine::Database>(directory, directory, engine::CodePage::Cp866);
+        target.database = target.ownDatabase.get();
+        target.tableName = info.fileName().toStdString();
+        target.label = spec;
+        return target;
+    }
+    const std::size_t colon = spec.find(':');
+    if (colon == std::string::npos || colon == 0 || colon + 1 == spec.size()) {
+        throw UsageError("ТАБЛИЦА задаётся как ПСЕВДОНИМ:ИМЯ (VX_B:SPISOK32) или путём к файлу .dbf, получено \"" +
+                         spec + "\"");
+    }
+    target.database = &target.session->database(spec.substr(0, colon));
+    target.tableName = spec.substr(colon + 1);
+    target.label = spec;
+    return target;
+}
+
+void out(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+
+void err(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+}
+
+}  // namespace kvzt::cli

@@ -1,0 +1,23 @@
+#pragma once
+// Opening the engine's session the way the program and its command line do:
+// engine.ini beside the program, then KVZT_ALIAS_<NAME> variables, then the
+// NAME=DIR overrides given on the command line.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/session.h"
+
+namespace kvzt::data {
+
+// The directory of the running program (QCoreApplication's when one exists).
+std::string ProgramDirectory();
+// engine.ini beside the program.
+std::string EngineIniPath();
+
+// A session over the configured aliases. Throws EngineError(InvalidParam)
+// for a malformed override.
+std::unique_ptr<engine::Session> OpenSession(const std::vector<std::string>& aliasOverrides);
+
+}  // namespace kvzt::data
