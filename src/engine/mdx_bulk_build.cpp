@@ -44,10 +44,39 @@ private:
 }  // namespace
 
 std::vector<std::uint32_t> sortedOrder(const MdxTag& tag, const KeyBatch& batch) {
-    std::vector<std::uint32_t> order(batch.recnos.size());
-    for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+    const std::size_t count = batch.recnos.size();
     const std::size_t len = std::size_t(tag.keyLength());
     const char* keys = batch.keys.data();
+    std::vector<std::uint32_t> order(count);
+    if (tag.keyType() == 'C') {
+        // Character keys: sort on their first eight bytes read as one number,
+        // and compare whole keys only where those bytes are equal.
+        struct Item {
+            std::uint64_t head;
+            std::uint32_t index;
+        };
+        std::vector<Item> items(count);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            std::uint64_t head = 0;
+            const char* k = keys + std::size_t(i) * len;
+            for (std::size_t b = 0; b < 8; ++b)
+                head = (head << 8) | (b < len ? static_cast<unsigned char>(k[b]) : 0u);
+            items[i] = {head, i};
+        }
+        const bool descending = tag.descending();
+        std::sort(items.begin(), items.end(), [&](const Item& x, const Item& y) {
+            if (x.head != y.head) return descending ? x.head > y.head : x.head < y.head;
+            if (len > 8) {
+                int r = std::memcmp(keys + std::size_t(x.index) * len + 8, keys + std::size_t(y.index) * len + 8,
+                                    len - 8);
+                if (r != 0) return descending ? r > 0 : r < 0;
+            }
+            return batch.recnos[x.index] < batch.recnos[y.index];
+        });
+        for (std::size_t i = 0; i < count; ++i) order[i] = items[i].index;
+        return order;
+    }
+    for (std::uint32_t i = 0; i < count; ++i) order[i] = i;
     auto less = [&](std::uint32_t a, std::uint32_t b) {
         int r = tag.compareInTag({keys + a * len, len}, {keys + b * len, len});
         if (r != 0) return r < 0;

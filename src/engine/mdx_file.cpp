@@ -18,7 +18,7 @@ namespace kvzt::engine::mdx {
 
 namespace {
 
-constexpr std::size_t kCacheLimit = 8192;  // blocks kept before dirty ones are written out
+constexpr std::size_t kCacheLimit = 32768;  // blocks (32 MB) kept before dirty ones are written out
 
 bool readAll(int fd, char* out, std::size_t bytes, std::uint64_t offset) {
     std::size_t done = 0;

@@ -32,45 +32,6 @@ std::string encode(bool negative, int exponent, const std::string& digits) {
     return key;
 }
 
-// Significant digits of one key (leading zeros dropped, exponent adjusted).
-struct Decoded {
-    bool zero = true;
-    bool negative = false;
-    int exponent = 0;
-    char digits[kMaxDigits] = {};
-    int count = 0;
-};
-
-Decoded decode(std::string_view key) {
-    Decoded d;
-    unsigned char raw[kNumericKeyLength] = {};
-    std::memcpy(raw, key.data(), key.size() < sizeof raw ? key.size() : sizeof raw);
-    int exponent = int(raw[0]) - 0x34;
-    int all[kMaxDigits];
-    for (int i = 0; i < kMaxDigits; ++i) all[i] = i % 2 == 0 ? raw[2 + i / 2] >> 4 : raw[2 + i / 2] & 0x0F;
-    int first = 0;
-    while (first < kMaxDigits && all[first] == 0) ++first;
-    if (first == kMaxDigits) return d;
-    int last = kMaxDigits;
-    while (last > first && all[last - 1] == 0) --last;
-    d.zero = false;
-    d.negative = (raw[1] & 0x80) != 0;
-    d.exponent = exponent - first;
-    for (int i = first; i < last; ++i) d.digits[d.count++] = char(all[i]);
-    return d;
-}
-
-int compareMagnitude(const Decoded& a, const Decoded& b) {
-    if (a.exponent != b.exponent) return a.exponent < b.exponent ? -1 : 1;
-    int n = a.count > b.count ? a.count : b.count;
-    for (int i = 0; i < n; ++i) {
-        int x = i < a.count ? a.digits[i] : 0;
-        int y = i < b.count ? b.digits[i] : 0;
-        if (x != y) return x < y ? -1 : 1;
-    }
-    return 0;
-}
-
 }  // namespace
 
 std::string numericKeyFromText(std::string_view text) {
@@ -130,18 +91,66 @@ std::string numericKeyFromDouble(double value) {
     return numericKeyFromText(buf);
 }
 
+namespace {
+
+__extension__ typedef unsigned __int128 Mantissa;
+
+// One key as (sign, exponent, twenty digits left-aligned): what ordering by
+// value needs, computed without per-digit arrays (sorting and tree descents
+// compare keys millions of times).
+struct Canonical {
+    int sign = 0;  // -1, 0, +1
+    int exponent = 0;
+    Mantissa digits = 0;
+};
+
+Canonical canonical(std::string_view key) {
+    unsigned char raw[kNumericKeyLength] = {};
+    std::memcpy(raw, key.data(), key.size() < sizeof raw ? key.size() : sizeof raw);
+    Mantissa m = 0;
+    for (int i = 2; i < kNumericKeyLength; ++i) m = m * 100 + Mantissa((raw[i] >> 4) * 10 + (raw[i] & 0x0F));
+    Canonical c;
+    if (m == 0) return c;
+    // Left-align the digits so that keys written with leading zeros compare right.
+    static const Mantissa top = [] {
+        Mantissa t = 1;
+        for (int i = 0; i < kMaxDigits - 1; ++i) t *= 10;
+        return t;
+    }();
+    int shifted = 0;
+    while (m < top) {
+        m *= 10;
+        ++shifted;
+    }
+    c.sign = (raw[1] & 0x80) ? -1 : 1;
+    c.exponent = int(raw[0]) - 0x34 - shifted;
+    c.digits = m;
+    return c;
+}
+
+}  // namespace
+
 int compareNumericKeys(std::string_view a, std::string_view b) {
     if (a.empty() || b.empty()) return 0;
-    Decoded x = decode(a);
-    Decoded y = decode(b);
-    if (x.zero || y.zero) {
-        if (x.zero && y.zero) return 0;
-        if (x.zero) return y.negative ? 1 : -1;
-        return x.negative ? -1 : 1;
+    // The usual case: both keys start with a significant digit, so sign,
+    // exponent byte and the digit bytes order them as they stand.
+    if (a.size() >= std::size_t(kNumericKeyLength) && b.size() >= std::size_t(kNumericKeyLength) &&
+        (static_cast<unsigned char>(a[2]) >> 4) != 0 && (static_cast<unsigned char>(b[2]) >> 4) != 0) {
+        const bool na = (static_cast<unsigned char>(a[1]) & 0x80) != 0;
+        const bool nb = (static_cast<unsigned char>(b[1]) & 0x80) != 0;
+        if (na != nb) return na ? -1 : 1;
+        int r = static_cast<unsigned char>(a[0]) - static_cast<unsigned char>(b[0]);
+        if (r == 0) r = std::memcmp(a.data() + 2, b.data() + 2, kNumericKeyLength - 2);
+        r = r < 0 ? -1 : (r > 0 ? 1 : 0);
+        return na ? -r : r;
     }
-    if (x.negative != y.negative) return x.negative ? -1 : 1;
-    int r = compareMagnitude(x, y);
-    return x.negative ? -r : r;
+    Canonical x = canonical(a);
+    Canonical y = canonical(b);
+    if (x.sign != y.sign) return x.sign < y.sign ? -1 : 1;
+    if (x.sign == 0) return 0;
+    int r = x.exponent != y.exponent ? (x.exponent < y.exponent ? -1 : 1)
+                                     : (x.digits == y.digits ? 0 : (x.digits < y.digits ? -1 : 1));
+    return x.sign < 0 ? -r : r;
 }
 
 std::string dateKeyFromJulianDay(double jd) {
