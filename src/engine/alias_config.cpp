@@ -1,0 +1,230 @@
+// engine.ini, a plain INI file:
+//   [ALIASES]
+//   VX_B=/path/to/base
+//   VX_S=/path/to/sprav
+//   [DEFAULTS]
+//   LANGDRIVER=1251        (or 866)
+// Names of sections and keys ignore letter case; lines starting with ';' or
+// '#' are comments; a UTF-8 byte-order mark and CR-LF line ends are accepted.
+#include "engine/alias_config.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "engine/errors.h"
+#include "engine/path_util.h"
+
+extern char** environ;
+
+namespace kvzt::engine {
+
+namespace {
+
+constexpr std::string_view kEnvPrefix = "KVZT_ALIAS_";
+
+std::string upperAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    return out;
+}
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+    return s;
+}
+
+// NAME=VALUE split at the first '='; nothing when there is no '=' or no name.
+std::optional<std::pair<std::string_view, std::string_view>> splitAssignment(std::string_view text) {
+    const std::size_t eq = text.find('=');
+    if (eq == std::string_view::npos) return std::nullopt;
+    std::string_view name = trim(text.substr(0, eq));
+    if (name.empty()) return std::nullopt;
+    return std::make_pair(name, trim(text.substr(eq + 1)));
+}
+
+std::optional<CodePage> parseCodePage(std::string_view text) {
+    std::string v = upperAscii(trim(text));
+    if (v.rfind("CP", 0) == 0) v.erase(0, 2);
+    if (v == "1251") return CodePage::Cp1251;
+    if (v == "866") return CodePage::Cp866;
+    return std::nullopt;
+}
+
+void readIni(AliasConfig& config, const std::string& iniPath) {
+    std::ifstream in(iniPath, std::ios::binary);
+    if (!in) return;  // no file: nothing configured there
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    std::string text = buffer.str();
+    if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+
+    std::string section;
+    std::istringstream lines(text);
+    std::string rawLine;
+    int lineNo = 0;
+    while (std::getline(lines, rawLine)) {
+        ++lineNo;
+        const std::string_view line = trim(rawLine);
+        if (line.empty() || line.front() == ';' || line.front() == '#') continue;
+        if (line.front() == '[') {
+            const std::size_t close = line.find(']');
+            section = upperAscii(trim(line.substr(1, close == std::string_view::npos ? line.npos : close - 1)));
+            continue;
+        }
+        const auto assignment = splitAssignment(line);
+        if (!assignment) continue;  // a stray line; INI readers skip those
+        const auto [key, value] = *assignment;
+        if (section == "ALIASES") {
+            if (!value.empty()) config.setAlias(key, value);
+        } else if (section == "DEFAULTS" && upperAscii(key) == "LANGDRIVER") {
+            const auto cp = parseCodePage(value);
+            if (!cp)
+                throw EngineError(code::InvalidParam, iniPath + ", строка " + std::to_string(lineNo) +
+                                                          ": неизвестная кодовая страница «" + std::string(value) +
+                                                          "» (допустимо 1251 или 866)");
+            config.setDefaultCodePage(*cp);
+        }
+    }
+}
+
+void readEnvironment(AliasConfig& config) {
+    if (!environ) return;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string_view text(*entry);
+        if (text.substr(0, kEnvPrefix.size()) != kEnvPrefix) continue;
+        const auto assignment = splitAssignment(text.substr(kEnvPrefix.size()));
+        if (assignment && !assignment->second.empty()) config.setAlias(assignment->first, assignment->second);
+    }
+}
+
+// True when `directory` exists (or could be made) and a file can be created in it.
+bool makeWritableDirectory(const std::string& directory) {
+    std::error_code ec;
+    std::filesystem::create_directories(directory, ec);
+    if (ec || !std::filesystem::is_directory(directory, ec)) return false;
+    // access() says yes to root everywhere, so try for real.
+    const std::string probe = joinPath(directory, ".kvzt-write-test");
+    const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
+}
+
+}  // namespace
+
+AliasConfig AliasConfig::load(const std::string& iniPath, const std::vector<std::string>& overrides) {
+    AliasConfig config;
+    readIni(config, iniPath);
+    readEnvironment(config);
+    for (const std::string& item : overrides) {
+        const auto assignment = splitAssignment(item);
+        if (!assignment || assignment->second.empty())
+            throw EngineError(code::InvalidParam,
+                              "Неверное указание псевдонима «" + item + "»: нужно ИМЯ=КАТАЛОГ, например VX_B=/data/base");
+        config.setAlias(assignment->first, assignment->second);
+    }
+    return config;
+}
+
+void AliasConfig::applyEmbeddedDefaults(const std::string& iniPath, const std::string& programDir,
+                                        const std::string& userDataDir) {
+    if (directory("VX_B") || directory("VX_S")) return;
+
+    auto tryRoot = [](const std::string& root) {
+        const std::string data = joinPath(root, "data");
+        return makeWritableDirectory(joinPath(data, "base")) && makeWritableDirectory(joinPath(data, "sprav"));
+    };
+    std::string root = programDir;
+    if (!tryRoot(root)) {
+        root = userDataDir;
+        if (root.empty() || !tryRoot(root))
+            throw EngineError(code::NoConfigFile,
+                              "Псевдонимы VX_B и VX_S не настроены, а каталог данных по умолчанию создать не удалось ни в " +
+                                  joinPath(programDir, "data") + ", ни в " + joinPath(userDataDir, "data"));
+    }
+    setAlias("VX_B", joinPath(joinPath(root, "data"), "base"));
+    setAlias("VX_S", joinPath(joinPath(root, "data"), "sprav"));
+
+    // The written file only shows the user what is in effect; failing to
+    // write it must not stop the program.
+    try {
+        save(iniPath);
+    } catch (const EngineError&) {
+        if (root != programDir) {
+            try {
+                save(joinPath(userDataDir, "engine.ini"));
+            } catch (const EngineError&) {
+            }
+        }
+    }
+}
+
+void AliasConfig::setAlias(std::string_view name, std::string_view directory) {
+    aliases_[upperAscii(trim(name))] = std::string(directory);
+}
+
+std::optional<std::string> AliasConfig::directory(std::string_view alias) const {
+    const auto it = aliases_.find(upperAscii(trim(alias)));
+    if (it == aliases_.end()) return std::nullopt;
+    return it->second;
+}
+
+std::vector<std::string> AliasConfig::aliasNames() const {
+    std::vector<std::string> names;
+    names.reserve(aliases_.size());
+    for (const auto& [name, dir] : aliases_) names.push_back(name);
+    return names;
+}
+
+void AliasConfig::save(const std::string& iniPath) const {
+    for (const auto& [name, dir] : aliases_)
+        if ((name + dir).find_first_of("\r\n") != std::string::npos)
+            throw EngineError(code::InvalidParam, "Перевод строки в имени или каталоге псевдонима " + name);
+    std::ostringstream out;
+    out << "; Настройка ядра таблиц: каталоги псевдонимов и кодовая страница таблиц без драйвера языка\n";
+    out << "[ALIASES]\n";
+    for (const auto& [name, dir] : aliases_) out << name << '=' << dir << '\n';
+    out << "\n[DEFAULTS]\n";
+    out << "LANGDRIVER=" << (defaultCodePage_ == CodePage::Cp866 ? "866" : "1251") << '\n';
+    const std::string text = out.str();
+
+    // Written beside the target and renamed over it, so a reader never sees half a file.
+    const std::string tmp = iniPath + ".kvzt-new";
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) throwIoError(iniPath, errno);
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int e = errno;
+            ::close(fd);
+            ::unlink(tmp.c_str());
+            throwIoError(iniPath, e);
+        }
+        done += std::size_t(n);
+    }
+    const int syncResult = ::fsync(fd);
+    const int syncErrno = errno;
+    if (::close(fd) != 0 || syncResult != 0) {
+        const int e = syncResult != 0 ? syncErrno : errno;
+        ::unlink(tmp.c_str());
+        throwIoError(iniPath, e);
+    }
+    if (::rename(tmp.c_str(), iniPath.c_str()) != 0) {
+        const int e = errno;
+        ::unlink(tmp.c_str());
+        throwIoError(iniPath, e);
+    }
+}
+
+}  // namespace kvzt::engine

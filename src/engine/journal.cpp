@@ -1,0 +1,358 @@
+// The layout of the journal file is described in journal.h.
+#include "engine/journal.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <map>
+#include <utility>
+
+#include "engine/errors.h"
+#include "engine/file_lock.h"
+#include "engine/path_util.h"
+
+namespace kvzt::engine {
+
+namespace {
+
+constexpr char kJournalName[] = "KVZT.JNL";
+constexpr std::string_view kMagic = "KVZTJNL1";
+constexpr std::uint8_t kKindLength = 1;
+constexpr std::uint8_t kKindBytes = 2;
+// kind + path length + offset + byte count, and the CRC after the bytes.
+constexpr std::size_t kEntryFixed = 1 + 2 + 8 + 4;
+constexpr std::size_t kCrcSize = 4;
+
+// CRC-32 (the polynomial of zip and Ethernet, reflected, 0xEDB88320).
+constexpr std::array<std::uint32_t, 256> makeCrcTable() {
+    std::array<std::uint32_t, 256> table{};
+    for (std::uint32_t i = 0; i < 256; ++i) {
+        std::uint32_t c = i;
+        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        table[i] = c;
+    }
+    return table;
+}
+constexpr std::array<std::uint32_t, 256> kCrcTable = makeCrcTable();
+
+std::uint32_t crc32(std::string_view bytes) {
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (unsigned char b : bytes) c = kCrcTable[(c ^ b) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+void putLe(std::string& out, std::uint64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out += char((v >> (8 * i)) & 0xFF);
+}
+
+std::uint64_t getLe(std::string_view in, std::size_t at, int bytes) {
+    std::uint64_t v = 0;
+    for (int i = 0; i < bytes; ++i) v |= std::uint64_t(static_cast<unsigned char>(in[at + std::size_t(i)])) << (8 * i);
+    return v;
+}
+
+// A file name a journal may name: one plain entry of the directory.
+bool isPlainName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
+           name.find('\0') == std::string_view::npos;
+}
+
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Fd& operator=(Fd&&) = delete;
+    int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
+
+private:
+    int fd_;
+};
+
+void writeAllAt(int fd, std::string_view data, std::uint64_t offset, const std::string& what) {
+    while (!data.empty()) {
+        const ssize_t n = ::pwrite(fd, data.data(), data.size(), off_t(offset));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throwIoError(what, errno);
+        }
+        data.remove_prefix(std::size_t(n));
+        offset += std::uint64_t(n);
+    }
+}
+
+std::string readAll(int fd, const std::string& what) {
+    std::string out;
+    char buffer[65536];
+    std::uint64_t offset = 0;
+    for (;;) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, off_t(offset));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throwIoError(what, errno);
+        }
+        if (n == 0) return out;
+        out.append(buffer, std::size_t(n));
+        offset += std::uint64_t(n);
+    }
+}
+
+// Makes a created or removed directory entry survive a power loss.
+void syncDirectory(const std::string& directory) {
+    Fd dir(::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() < 0) return;  // nothing more can be done; the files themselves are synced
+    (void)::fsync(dir.get());
+}
+
+struct Entry {
+    std::uint8_t kind = 0;
+    std::string name;
+    std::uint64_t position = 0;  // offset (kind 2) or original length (kind 1)
+    std::string_view bytes;
+};
+
+// The complete entries of a journal; reading stops at the first torn or
+// damaged one (only the last entry can be torn: each is synced before the next).
+std::vector<Entry> parseEntries(std::string_view data, const std::string& journalPath) {
+    if (data.size() < kMagic.size() || data.substr(0, kMagic.size()) != kMagic)
+        throw EngineError(code::Corrupt, "Файл журнала транзакций повреждён или чужой: " + journalPath +
+                                             ". Удалите его, если в каталоге не идёт работа с таблицами.");
+    std::vector<Entry> entries;
+    std::size_t at = kMagic.size();
+    while (data.size() - at >= kEntryFixed + kCrcSize) {
+        const std::size_t start = at;
+        Entry e;
+        e.kind = std::uint8_t(data[at]);
+        const std::size_t nameLength = std::size_t(getLe(data, at + 1, 2));
+        at += 3;
+        if (data.size() - at < nameLength + 12 + kCrcSize) break;
+        e.name = std::string(data.substr(at, nameLength));
+        at += nameLength;
+        e.position = getLe(data, at, 8);
+        const std::uint64_t count = getLe(data, at + 8, 4);
+        at += 12;
+        if (data.size() - at < kCrcSize || count > data.size() - at - kCrcSize) break;
+        e.bytes = data.substr(at, std::size_t(count));
+        at += std::size_t(count);
+        if (std::uint32_t(getLe(data, at, 4)) != crc32(data.substr(start, at - start))) break;
+        at += kCrcSize;
+        if ((e.kind != kKindLength && e.kind != kKindBytes) || !isPlainName(e.name))
+            throw EngineError(code::Corrupt, "Неизвестная запись в журнале транзакций: " + journalPath);
+        entries.push_back(std::move(e));
+    }
+    return entries;
+}
+
+// Writes the before-images back, newest first, so that the oldest image of any
+// place is the one left; syncs the restored files. Returns their paths in the
+// order the journal first names them. Files that no longer exist are skipped.
+std::vector<std::string> applyJournal(int journalFd, const std::string& directory, const std::string& journalPath) {
+    const std::string data = readAll(journalFd, journalPath);
+    const std::vector<Entry> entries = parseEntries(data, journalPath);
+
+    std::map<std::string, Fd> files;
+    std::vector<std::string> restored;
+    for (const Entry& e : entries) {
+        if (files.count(e.name)) continue;
+        const std::string path = joinPath(directory, e.name);
+        Fd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+        if (fd.get() < 0) {
+            if (errno == ENOENT) continue;  // the file is gone: nothing left to restore
+            throwIoError(path, errno);
+        }
+        files.emplace(e.name, std::move(fd));
+        restored.push_back(path);
+    }
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+        auto file = files.find(it->name);
+        if (file == files.end()) continue;
+        const std::string path = joinPath(directory, it->name);
+        if (it->kind == kKindBytes) {
+            writeAllAt(file->second.get(), it->bytes, it->position, path);
+        } else {
+            writeAllAt(file->second.get(), it->bytes, 0, path);
+            if (::ftruncate(file->second.get(), off_t(it->position)) != 0) throwIoError(path, errno);
+        }
+    }
+    for (auto& [name, fd] : files)
+        if (::fsync(fd.get()) != 0) throwIoError(joinPath(directory, name), errno);
+    return restored;
+}
+
+bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// The name under which a journal of `directory` records `filePath`.
+std::string nameInDirectory(const std::string& directory, const std::string& filePath) {
+    const std::string name = fileNameOf(filePath);
+    const std::string parent = directoryOf(filePath);
+    std::string_view dir = directory;
+    while (dir.size() > 1 && dir.back() == '/') dir.remove_suffix(1);
+    bool inside = isPlainName(name) && name.size() <= 0xFFFF;
+    if (inside && parent != dir) {  // another spelling of the same directory?
+        struct stat a {}, b {};
+        inside = ::stat(parent.empty() ? "." : parent.c_str(), &a) == 0 &&
+                 ::stat(directory.empty() ? "." : directory.c_str(), &b) == 0 && sameFile(a, b);
+    }
+    if (!inside)
+        throw EngineError(code::InvalidParam, "Файл " + filePath + " лежит вне каталога базы данных " + directory +
+                                                  " и не может войти в её транзакцию");
+    return name;
+}
+
+// Appends one entry and syncs it; on any failure the journal is cut back to
+// its previous end, so that a later entry never follows a torn one.
+void appendEntry(int fd, const std::string& journalPath, std::uint8_t kind, const std::string& name,
+                 std::uint64_t position, std::string_view bytes) {
+    if (bytes.size() > 0xFFFFFFFFu)
+        throw EngineError(code::InvalidParam, "Слишком большой фрагмент для журнала транзакций");
+    std::string entry;
+    entry.reserve(kEntryFixed + name.size() + bytes.size() + kCrcSize);
+    entry += char(kind);
+    putLe(entry, name.size(), 2);
+    entry += name;
+    putLe(entry, position, 8);
+    putLe(entry, bytes.size(), 4);
+    entry += bytes;
+    putLe(entry, crc32(entry), 4);
+
+    const off_t end = ::lseek(fd, 0, SEEK_END);
+    if (end < 0) throwIoError(journalPath, errno);
+    try {
+        writeAllAt(fd, entry, std::uint64_t(end), journalPath);
+        if (::fdatasync(fd) != 0) throwIoError(journalPath, errno);
+    } catch (...) {
+        (void)::ftruncate(fd, end);
+        throw;
+    }
+}
+
+
+}  // namespace
+
+Journal::Journal(std::string directory) : directory_(std::move(directory)) {}
+
+Journal::~Journal() {
+    if (!active()) return;
+    try {
+        rollback();
+    } catch (...) {
+        // The journal stays on disk; the next open of the directory restores it.
+    }
+    if (fd_ >= 0) {
+        lock_.reset();
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+std::string Journal::pathIn(const std::string& directory) { return joinPath(directory, kJournalName); }
+
+void Journal::begin() {
+    if (active()) throw EngineError(code::TransactionState, "Транзакция уже начата: " + directory_);
+    const std::string path = pathIn(directory_);
+    static std::atomic<unsigned> counter{0};
+    const std::string tmp = path + "." + std::to_string(::getpid()) + "." + std::to_string(counter++) + ".tmp";
+
+    // The journal is complete and locked before it appears under its name, so
+    // that no one else can mistake it for the journal of a crashed process.
+    Fd fd(::open(tmp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (fd.get() < 0) throwIoError(tmp, errno);
+    struct TmpRemover {
+        const std::string& name;
+        ~TmpRemover() { ::unlink(name.c_str()); }
+    } remover{tmp};
+    std::unique_ptr<FileLock> lock = tryLockFile(fd.get(), LockKind::Exclusive);
+    if (!lock) throw EngineError(code::TransactionState, "Файл журнала занят: " + tmp);
+    writeAllAt(fd.get(), kMagic, 0, tmp);
+    if (::fdatasync(fd.get()) != 0) throwIoError(tmp, errno);
+    // A journal already there belongs to a transaction running elsewhere (it is
+    // locked) or to a crashed one; one that vanishes meanwhile was just committed.
+    for (int attempt = 0; ::link(tmp.c_str(), path.c_str()) != 0; ++attempt) {
+        const int e = errno;
+        if (e != EEXIST) throwIoError(path, e);
+        Fd other(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+        if (other.get() < 0 && errno == ENOENT && attempt < 3) continue;
+        if (other.get() < 0 || !tryLockFile(other.get(), LockKind::Exclusive))
+            throw EngineError(code::TransactionState,
+                              "С таблицами каталога уже идёт транзакция другой программы или другого окна: " +
+                                  directory_);
+        throw EngineError(code::TransactionState,
+                          "В каталоге остался журнал прерванной транзакции (" + path +
+                              "). Закройте и снова откройте базу данных, чтобы таблицы были восстановлены.");
+    }
+    syncDirectory(directory_);
+    lock_ = std::move(lock);
+    fd_ = fd.release();
+    savedBytes_.clear();
+    savedLengths_.clear();
+}
+
+void Journal::saveBytes(const std::string& filePath, std::uint64_t offset, std::string_view before) {
+    if (!active()) return;
+    std::string name = nameInDirectory(directory_, filePath);
+    auto key = std::make_pair(name, offset);
+    if (savedBytes_.count(key)) return;
+    appendEntry(fd_, pathIn(directory_), kKindBytes, name, offset, before);
+    savedBytes_.insert(std::move(key));
+}
+
+void Journal::saveLength(const std::string& filePath, std::uint64_t length, std::string_view header) {
+    if (!active()) return;
+    std::string name = nameInDirectory(directory_, filePath);
+    if (savedLengths_.count(name)) return;
+    appendEntry(fd_, pathIn(directory_), kKindLength, name, length, header);
+    savedLengths_.insert(std::move(name));
+}
+
+void Journal::commit() {
+    if (!active()) throw EngineError(code::TransactionState, "Нет начатой транзакции: " + directory_);
+    const std::string path = pathIn(directory_);
+    // Removed while still locked, so that no one recovers a committed journal.
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) throwIoError(path, errno);
+    syncDirectory(directory_);
+    lock_.reset();
+    ::close(fd_);
+    fd_ = -1;
+    savedBytes_.clear();
+    savedLengths_.clear();
+}
+
+std::vector<std::string> Journal::rollback() {
+    if (!active()) throw EngineError(code::TransactionState, "Нет начатой транзакции: " + directory_);
+    const std::string path = pathIn(directory_);
+    // On failure the transaction stays open and the journal on disk, so that
+    // a later rollback or the next open can finish the job.
+    std::vector<std::string> restored = applyJournal(fd_, directory_, path);
+    commit();
+    return restored;
+}
+
+std::vector<std::string> Journal::recover(const std::string& directory) {
+    const std::string path = pathIn(directory);
+    Fd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+    if (fd.get() < 0) {
+        if (errno == ENOENT) return {};
+        throwIoError(path, errno);
+    }
+    std::unique_ptr<FileLock> lock = tryLockFile(fd.get(), LockKind::Exclusive);
+    if (!lock) return {};  // a transaction running now, not a crashed one
+    // The owner may have committed (removed the file) between our open and our
+    // lock: then this is no longer the journal and must not be applied.
+    struct stat opened {}, named {};
+    if (::fstat(fd.get(), &opened) != 0) throwIoError(path, errno);
+    if (opened.st_nlink == 0 || ::stat(path.c_str(), &named) != 0 || !sameFile(opened, named)) return {};
+
+    std::vector<std::string> restored = applyJournal(fd.get(), directory, path);
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) throwIoError(path, errno);
+    syncDirectory(directory);
+    return restored;
+}
+
+}  // namespace kvzt::engine

@@ -1,0 +1,118 @@
+#include "engine/path_util.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+
+namespace kvzt::engine {
+
+namespace {
+
+char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+bool isLower(char c) { return c >= 'a' && c <= 'z'; }
+bool isUpper(char c) { return c >= 'A' && c <= 'Z'; }
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+    return true;
+}
+
+bool exists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+// Position of the dot starting the extension of the last path component, or npos.
+std::size_t extensionDot(std::string_view name) {
+    const std::size_t slash = name.rfind('/');
+    const std::size_t start = slash == std::string_view::npos ? 0 : slash + 1;
+    const std::size_t dot = name.rfind('.');
+    // A leading dot names a hidden file, not an extension; a trailing one
+    // ("NAME.") says there is no extension.
+    if (dot == std::string_view::npos || dot <= start || dot + 1 == name.size()) return std::string_view::npos;
+    return dot;
+}
+
+}  // namespace
+
+std::optional<std::string> findFileNoCase(const std::string& directory, std::string_view name) {
+    if (name.empty() || name.find('/') != std::string_view::npos || name.find('\0') != std::string_view::npos ||
+        name == "." || name == "..")
+        return std::nullopt;
+    const std::string exact = joinPath(directory, name);
+    if (exists(exact)) return exact;
+
+    DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
+    if (!dir) return std::nullopt;
+    // Several entries may differ only in case; take the smallest name so the
+    // answer does not depend on the order the file system lists them in.
+    std::optional<std::string> best;
+    while (const dirent* entry = ::readdir(dir)) {
+        std::string_view entryName(entry->d_name);
+        if (equalsNoCase(entryName, name) && (!best || entryName < *best)) best = std::string(entryName);
+    }
+    ::closedir(dir);
+    if (!best) return std::nullopt;
+    return joinPath(directory, *best);
+}
+
+std::string withDbfExtension(std::string_view name) {
+    if (extensionDot(name) != std::string_view::npos) return std::string(name);
+    std::string result(name);
+    if (!result.empty() && result.back() == '.') result.pop_back();
+    return result + ".DBF";
+}
+
+std::string mdxNameFor(std::string_view dbfName) {
+    const std::size_t dot = extensionDot(dbfName);
+    if (dot == std::string_view::npos) {
+        std::string_view stem = dbfName;
+        if (!stem.empty() && stem.back() == '.') stem.remove_suffix(1);
+        return std::string(stem) + ".MDX";
+    }
+    const std::string_view ext = dbfName.substr(dot + 1);
+    // Each letter of "mdx" takes the case of the letter at the same place of
+    // the old extension; past its end, the case of its last letter.
+    bool lower = false;
+    std::string result(dbfName.substr(0, dot + 1));
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (i < ext.size()) {
+            if (isLower(ext[i])) lower = true;
+            else if (isUpper(ext[i])) lower = false;
+        }
+        const char c = "MDX"[i];
+        result += lower ? asciiLower(c) : c;
+    }
+    return result;
+}
+
+std::string directoryOf(std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos) return {};
+    std::size_t end = slash;
+    while (end > 0 && path[end - 1] == '/') --end;  // "a//b" → "a"
+    if (end == 0) return "/";                       // a file in the root
+    return std::string(path.substr(0, end));
+}
+
+std::string fileNameOf(std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string joinPath(std::string_view directory, std::string_view name) {
+    // The name always lands inside the directory: leading separators of the
+    // name are dropped rather than making it absolute.
+    while (!name.empty() && name.front() == '/') name.remove_prefix(1);
+    if (directory.empty()) return std::string(name);
+    std::string result(directory);
+    if (name.empty()) return result;
+    if (result.back() != '/') result += '/';
+    result += name;
+    return result;
+}
+
+}  // namespace kvzt::engine
