@@ -9,6 +9,7 @@
 #include "engine/database.h"
 #include "engine/errors.h"
 #include "engine/table.h"
+#include "engine/verify.h"
 #include "support/test_support.h"
 
 using namespace kvzt::engine;
@@ -189,6 +190,21 @@ TEST_F(TableIndexTest, TheIndexSurvivesReopeningAndADeletedTagGoes) {
     EXPECT_EQ(walk().size(), 6u);
 }
 
+TEST_F(TableIndexTest, VerifyFindsAKeyChangedBehindTheIndex) {
+    for (const TagReport& report : verifyTable(*t)) EXPECT_TRUE(report.problems.empty()) << report.tag;
+    // Change a name in the file itself, as a foreign program without our index would.
+    t->close();
+    std::string bytes = kvzt::test::readFile(dir.file("SPISOK32.DBF"));
+    const std::string name = fromUtf8("Яковлев", CodePage::Cp1251);
+    bytes.replace(bytes.find(name), name.size(), fromUtf8("Бобров ", CodePage::Cp1251));
+    kvzt::test::writeFile(dir.file("SPISOK32.DBF"), bytes);
+    t = db->openTable("SPISOK32");
+    auto reports = verifyTable(*t);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_FALSE(reports[0].problems.empty()) << "FIOBORN no longer matches the data";
+    EXPECT_TRUE(reports[1].problems.empty()) << "NOMX still does";
+}
+
 TEST_F(TableIndexTest, AMissingOrDamagedIndexFileStopsTheOpen) {
     t->close();
     const std::string mdx = dir.file("SPISOK32.MDX");
@@ -228,9 +244,16 @@ TEST(TableIndexRandom, TagsMatchAModelAfterEveryBatch) {
             for (t->first(); !t->eof(); t->next()) {
                 seen.push_back(t->recNo());
                 std::string c = fromUtf8(upperUtf8(t->asString("C")), CodePage::Cp866);
-                if (tag == std::string("CX")) EXPECT_LE(prevC, c), prevC = c;
-                if (tag == std::string("NX")) EXPECT_LE(prevN, t->asFloat("N")), prevN = t->asFloat("N");
-                if (tag == std::string("DX")) EXPECT_LE(prevD, t->asDate("D").julianDay()), prevD = t->asDate("D").julianDay();
+                if (tag == std::string("CX")) {
+                    EXPECT_LE(prevC, c);
+                    prevC = c;
+                } else if (tag == std::string("NX")) {
+                    EXPECT_LE(prevN, t->asFloat("N"));
+                    prevN = t->asFloat("N");
+                } else {
+                    EXPECT_LE(prevD, t->asDate("D").julianDay());
+                    prevD = t->asDate("D").julianDay();
+                }
             }
             std::set<std::uint32_t> expected;
             for (auto& [recno, v] : model) expected.insert(recno);
@@ -238,6 +261,8 @@ TEST(TableIndexRandom, TagsMatchAModelAfterEveryBatch) {
             EXPECT_EQ(seen.size(), expected.size()) << tag;
         }
         t->setIndex("");
+        for (const TagReport& report : verifyTable(*t))
+            EXPECT_TRUE(report.problems.empty()) << report.tag << ": " << report.problems.front();
     };
     for (int batch = 0; batch < 8; ++batch) {
         for (int op = 0; op < 500; ++op) {
