@@ -142,18 +142,21 @@ std::string encodeDbfHeader(const DbfHeader& h) {
     return b;
 }
 
+int openTableFile(const std::string& path, bool writable) {
+    int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    if (fd >= 0) return fd;
+    int e = errno;
+    if (e == ENOENT || e == ENOTDIR) throw EngineError(code::NoSuchTable, "Таблица не найдена: " + path);
+    if (e == EACCES || e == EROFS)
+        throw EngineError(code::TableInUse, "Нет доступа к таблице (файл только для чтения): " + path);
+    throwIoError(path, e);
+}
+
 std::unique_ptr<DbfFile> DbfFile::openUnlocked(const std::string& path, bool writable) {
     std::unique_ptr<DbfFile> f(new DbfFile);
     f->path_ = path;
     f->mode_ = writable ? OpenMode::Shared : OpenMode::ReadOnly;
-    f->fd_ = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
-    if (f->fd_ < 0) {
-        int e = errno;
-        if (e == ENOENT || e == ENOTDIR) throw EngineError(code::NoSuchTable, "Таблица не найдена: " + path);
-        if (e == EACCES || e == EROFS)
-            throw EngineError(code::TableInUse, "Нет доступа к таблице (файл только для чтения): " + path);
-        throwIoError(path, e);
-    }
+    f->fd_ = openTableFile(path, writable);
     f->reload();
     return f;
 }
@@ -162,14 +165,7 @@ std::unique_ptr<DbfFile> DbfFile::open(const std::string& path, OpenMode mode) {
     std::unique_ptr<DbfFile> f(new DbfFile);
     f->path_ = path;
     f->mode_ = mode;
-    f->fd_ = ::open(path.c_str(), (mode == OpenMode::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
-    if (f->fd_ < 0) {
-        int e = errno;
-        if (e == ENOENT || e == ENOTDIR) throw EngineError(code::NoSuchTable, "Таблица не найдена: " + path);
-        if (e == EACCES || e == EROFS)
-            throw EngineError(code::TableInUse, "Нет доступа к таблице (файл только для чтения): " + path);
-        throwIoError(path, e);
-    }
+    f->fd_ = openTableFile(path, mode != OpenMode::ReadOnly);
     f->lock_ = tryLockFile(f->fd_, mode == OpenMode::Exclusive ? LockKind::Exclusive : LockKind::Shared);
     if (!f->lock_)
         throw EngineError(code::TableInUse, "Таблица используется другим пользователем или программой: " + path);

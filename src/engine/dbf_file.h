@@ -48,6 +48,10 @@ DbfHeader parseDbfHeader(std::string_view bytes, std::uint64_t fileSize, const s
 // The header bytes (32 + 32·fields + 1) for `header`.
 std::string encodeDbfHeader(const DbfHeader& header);
 
+// Opens a table file for reading (and writing when `writable`); throws
+// NoSuchTable when it is missing and TableInUse when access is refused.
+int openTableFile(const std::string& path, bool writable);
+
 class DbfFile {
 public:
     // Opens and locks the file on its own; throws NoSuchTable, TableInUse,

@@ -37,14 +37,7 @@ std::unique_ptr<Table> Table::open(const std::string& path, OpenMode mode, CodeP
     std::unique_ptr<Table> t(new Table);
     t->mode_ = mode;
     // This cursor's own lock first: it decides whether the open may happen at all.
-    t->lockFd_ = ::open(path.c_str(), (mode == OpenMode::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
-    if (t->lockFd_ < 0) {
-        int e = errno;
-        if (e == ENOENT || e == ENOTDIR) throw EngineError(code::NoSuchTable, "Таблица не найдена: " + path);
-        if (e == EACCES || e == EROFS)
-            throw EngineError(code::TableInUse, "Нет доступа к таблице (файл только для чтения): " + path);
-        throwIoError(path, e);
-    }
+    t->lockFd_ = openTableFile(path, mode != OpenMode::ReadOnly);
     t->lock_ = tryLockFile(t->lockFd_, mode == OpenMode::Exclusive ? LockKind::Exclusive : LockKind::Shared);
     if (!t->lock_)
         throw EngineError(code::TableInUse, "Таблица используется другим пользователем или программой: " + path);
