@@ -5,6 +5,7 @@
 #include "engine/mdx_bulk_build.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "engine/errors.h"
@@ -41,6 +42,76 @@ private:
     std::string buffer_;
 };
 
+// Character keys are sorted sixteen bytes at a time: each entry carries the
+// sixteen bytes of its key at the current offset as two numbers, the entries
+// are sorted on those, and every run of entries still equal is sorted again
+// on the next sixteen bytes. Comparisons stay within the small entries (the
+// keys themselves are read once per step, in one pass), which matters when
+// many keys share a long start, as names of one family do.
+struct CharItem {
+    std::uint64_t high;
+    std::uint64_t low;
+    std::uint32_t index;
+};
+
+// Up to eight bytes as a big-endian number, zeros past `available`.
+std::uint64_t bigEndian(const char* p, std::size_t available) {
+    if (available >= 8) {
+        std::uint64_t v;
+        std::memcpy(&v, p, 8);
+        if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
+        return v;
+    }
+    std::uint64_t v = 0;
+    for (std::size_t b = 0; b < 8; ++b) v = (v << 8) | (b < available ? static_cast<unsigned char>(p[b]) : 0u);
+    return v;
+}
+
+class CharKeySorter {
+public:
+    CharKeySorter(const char* keys, std::size_t len, const std::vector<std::uint32_t>& recnos, bool descending)
+        : keys_(keys), len_(len), recnos_(recnos), descending_(descending) {}
+
+    void load(CharItem& item, std::size_t offset) const {
+        const char* k = keys_ + std::size_t(item.index) * len_ + offset;
+        const std::size_t left = len_ - offset;
+        item.high = bigEndian(k, left);
+        item.low = left > 8 ? bigEndian(k + 8, left - 8) : 0;
+    }
+
+    // Sorts [first, last), whose keys are equal before `offset` and whose
+    // sixteen bytes at `offset` are loaded.
+    void sort(CharItem* first, CharItem* last, std::size_t offset) const {
+        std::sort(first, last, [this](const CharItem& x, const CharItem& y) {
+            if (x.high != y.high) return descending_ ? x.high > y.high : x.high < y.high;
+            return descending_ ? x.low > y.low : x.low < y.low;
+        });
+        const std::size_t next = offset + 16;
+        for (CharItem* run = first; run != last;) {
+            CharItem* end = run + 1;
+            while (end != last && end->high == run->high && end->low == run->low) ++end;
+            if (end - run > 1) {
+                if (next < len_) {
+                    for (CharItem* i = run; i != end; ++i) load(*i, next);
+                    sort(run, end, next);
+                } else {
+                    // Equal keys follow record numbers.
+                    std::sort(run, end, [this](const CharItem& x, const CharItem& y) {
+                        return recnos_[x.index] < recnos_[y.index];
+                    });
+                }
+            }
+            run = end;
+        }
+    }
+
+private:
+    const char* keys_;
+    std::size_t len_;
+    const std::vector<std::uint32_t>& recnos_;
+    bool descending_;
+};
+
 }  // namespace
 
 std::vector<std::uint32_t> sortedOrder(const MdxTag& tag, const KeyBatch& batch) {
@@ -48,31 +119,14 @@ std::vector<std::uint32_t> sortedOrder(const MdxTag& tag, const KeyBatch& batch)
     const std::size_t len = std::size_t(tag.keyLength());
     const char* keys = batch.keys.data();
     std::vector<std::uint32_t> order(count);
-    if (tag.keyType() == 'C') {
-        // Character keys: sort on their first eight bytes read as one number,
-        // and compare whole keys only where those bytes are equal.
-        struct Item {
-            std::uint64_t head;
-            std::uint32_t index;
-        };
-        std::vector<Item> items(count);
+    if (tag.keyType() == 'C' && len > 0) {
+        CharKeySorter sorter(keys, len, batch.recnos, tag.descending());
+        std::vector<CharItem> items(count);
         for (std::uint32_t i = 0; i < count; ++i) {
-            std::uint64_t head = 0;
-            const char* k = keys + std::size_t(i) * len;
-            for (std::size_t b = 0; b < 8; ++b)
-                head = (head << 8) | (b < len ? static_cast<unsigned char>(k[b]) : 0u);
-            items[i] = {head, i};
+            items[i].index = i;
+            sorter.load(items[i], 0);
         }
-        const bool descending = tag.descending();
-        std::sort(items.begin(), items.end(), [&](const Item& x, const Item& y) {
-            if (x.head != y.head) return descending ? x.head > y.head : x.head < y.head;
-            if (len > 8) {
-                int r = std::memcmp(keys + std::size_t(x.index) * len + 8, keys + std::size_t(y.index) * len + 8,
-                                    len - 8);
-                if (r != 0) return descending ? r > 0 : r < 0;
-            }
-            return batch.recnos[x.index] < batch.recnos[y.index];
-        });
+        sorter.sort(items.data(), items.data() + count, 0);
         for (std::size_t i = 0; i < count; ++i) order[i] = items[i].index;
         return order;
     }

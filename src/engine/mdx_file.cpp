@@ -6,10 +6,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/errors.h"
 #include "engine/mdx_layout.h"
@@ -19,6 +23,7 @@ namespace kvzt::engine::mdx {
 namespace {
 
 constexpr std::size_t kCacheLimit = 32768;  // blocks (32 MB) kept before dirty ones are written out
+constexpr std::size_t kMaxWriteBytes = 1 << 20;  // the largest single write of neighbouring dirty blocks
 
 bool readAll(int fd, char* out, std::size_t bytes, std::uint64_t offset) {
     std::size_t done = 0;
@@ -199,16 +204,33 @@ void MdxFile::truncateToHeader() {
     headerDirty_ = true;
 }
 
-void MdxFile::writeBlock(std::uint32_t page, const char* data) {
-    writeAll(fd_, data, kBlockSize, std::uint64_t(page) * kPageSize, path_);
-    if (page + kPagesPerBlock > filePages_) filePages_ = page + kPagesPerBlock;
+void MdxFile::writeBlocks(std::uint32_t page, const char* data, std::size_t bytes) {
+    writeAll(fd_, data, bytes, std::uint64_t(page) * kPageSize, path_);
+    const std::uint32_t end = page + std::uint32_t(bytes / kPageSize);
+    if (end > filePages_) filePages_ = end;
 }
 
 void MdxFile::writeDirty() {
-    for (auto& [page, block] : cache_) {
-        if (!block->dirty) continue;
-        writeBlock(page, block->data);
-        block->dirty = false;
+    // In file order, neighbouring blocks joined into one write: after many
+    // inserts most leaves of a tag are dirty, and thousands of one-block
+    // writes in hash order cost far more than a few large ones in order.
+    // A block counts as clean only once its write has succeeded.
+    std::vector<std::pair<std::uint32_t, Block*>> dirty;
+    for (auto& [page, block] : cache_)
+        if (block->dirty) dirty.emplace_back(page, block.get());
+    std::sort(dirty.begin(), dirty.end());
+    std::string run;
+    std::size_t runStart = 0;
+    for (std::size_t i = 0; i <= dirty.size(); ++i) {
+        const bool joins = i < dirty.size() && i > runStart &&
+                           dirty[i].first == dirty[i - 1].first + kPagesPerBlock && run.size() < kMaxWriteBytes;
+        if (i > runStart && !joins) {
+            writeBlocks(dirty[runStart].first, run.data(), run.size());
+            for (std::size_t j = runStart; j < i; ++j) dirty[j].second->dirty = false;
+            run.clear();
+            runStart = i;
+        }
+        if (i < dirty.size()) run.append(dirty[i].second->data, kBlockSize);
     }
 }
 

@@ -66,7 +66,8 @@ private:
         bool dirty = false;
     };
     Block& load(std::uint32_t page);
-    void writeBlock(std::uint32_t page, const char* data);
+    // Whole blocks from `page` on, in one write.
+    void writeBlocks(std::uint32_t page, const char* data, std::size_t bytes);
     void writeDirty();
 
     std::string path_;
