@@ -1,7 +1,11 @@
 #include "app/command_entries.h"
 
+#include "data/data_module.h"
 #include "data/program_flags.h"
 #include "data/ui/warning_dialog.h"
+#include "engine/errors.h"
+#include "refbooks/ui/spr_tools_window.h"
+#include "schema/ui/data_service_window.h"
 
 namespace kvzt::app {
 
@@ -32,13 +36,15 @@ void RunImpKladr(bool importMode) {
 }
 
 void RunSprTools(quint8 tag) {
-    Q_UNUSED(tag);
-    notReadyYet();
+    data::TdmKVZT* dm = data::dmKVZT();
+    if (!dm) throw engine::EngineError(engine::code::InvalidState, "Нет соединения с базой данных");
+    refbooks::ui::RunSprTools(dm->session(), tag, nullptr);
 }
 
 void RunDataServ(quint8 tag) {
-    Q_UNUSED(tag);
-    notReadyYet();
+    data::TdmKVZT* dm = data::dmKVZT();
+    if (!dm) throw engine::EngineError(engine::code::InvalidHandle, "Модуль данных программы не создан");
+    schema::ui::RunDataServWindow(tag, *dm);
 }
 
 }  // namespace kvzt::app

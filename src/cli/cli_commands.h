@@ -16,5 +16,6 @@ int runVerify(const Arguments& args);   // verify TABLE
 int runReindex(const Arguments& args);  // reindex TABLE | --group G
 int runPack(const Arguments& args);     // pack TABLE | --group G
 int runCheck(const Arguments& args);    // check [--refbooks DIR]
+int runClear(const Arguments& args);    // clear --income | --income-and-list
 
 }  // namespace kvzt::cli

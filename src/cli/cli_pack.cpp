@@ -10,7 +10,8 @@ int runPack(const Arguments& args) {
     return runOverTables("pack", args, "уплотнение", "уплотнено",
                          [](engine::Database& database, const std::string& tableName) {
                              schema::PackTable(database, tableName);
-                         });
+                         },
+                         schema::ServiceKind::Pack);
 }
 
 }  // namespace kvzt::cli

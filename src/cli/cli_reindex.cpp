@@ -11,7 +11,8 @@ int runReindex(const Arguments& args) {
     return runOverTables("reindex", args, "переиндексация", "переиндексировано",
                          [](engine::Database& database, const std::string& tableName) {
                              schema::ReindexTable(database, tableName);
-                         });
+                         },
+                         schema::ServiceKind::Reindex);
 }
 
 }  // namespace kvzt::cli

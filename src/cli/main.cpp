@@ -21,6 +21,7 @@ struct Command {
 const Command kCommands[] = {
     {"info", kvzt::cli::runInfo},       {"dump", kvzt::cli::runDump}, {"verify", kvzt::cli::runVerify},
     {"reindex", kvzt::cli::runReindex}, {"pack", kvzt::cli::runPack},   {"check", kvzt::cli::runCheck},
+    {"clear", kvzt::cli::runClear},
 };
 
 const char* const kUsage =
@@ -31,6 +32,7 @@ const char* const kUsage =
     "  reindex ТАБЛИЦА | --group ГРУППА      перестроение индексов (ГРУППА: all, base, kladr, sprav)\n"
     "  pack ТАБЛИЦА | --group ГРУППА         уплотнение (удаление помеченных записей)\n"
     "  check [--refbooks КАТАЛОГ]            проверка целостности данных: недостающие таблицы и индексы\n"
+    "  clear --income | --income-and-list    очистка сведений о доходах (и списка таксантов)\n"
     "ТАБЛИЦА: ПСЕВДОНИМ:ИМЯ (VX_B:SPISOK32) или путь к файлу .dbf\n";
 
 std::string hexCode(int code) {
