@@ -24,6 +24,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench/bench_tables.h"
 #include "engine/database.h"
 #include "engine/dbf_file.h"
 #include "engine/table.h"
@@ -36,13 +37,6 @@ namespace {
 
 double since(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
 
-std::vector<FieldDef> spisokLayout() {
-    return {{"NOM", 'N', 11, 0},      {"FAM", 'C', 25, 0},    {"NAME", 'C', 15, 0},     {"OTC", 'C', 15, 0},
-            {"DKOD", 'C', 2, 0},      {"DNOM", 'C', 21, 0},   {"DATEROG", 'D', 8, 0},   {"JOBSTATUS", 'C', 1, 0},
-            {"STATUS", 'C', 1, 0},    {"STRCODE", 'C', 3, 0}, {"ADRES", 'C', 120, 0},   {"INNFL", 'C', 12, 0},
-            {"GNI", 'C', 4, 0},       {"DOLJN", 'C', 24, 0},  {"DATADOLJN", 'D', 8, 0}, {"TABNMB", 'C', 12, 0},
-            {"ISSPRAV", 'L', 1, 0},   {"ISKART", 'L', 1, 0}};
-}
 
 // The values of record n. bench/fpc_append.pas draws the same values in the
 // same order, so both appends write identical records.
@@ -252,7 +246,7 @@ int main(int argc, char** argv) {
     auto t0 = Clock::now();
     {
         Database db("VX_B", base.string(), CodePage::Cp1251);
-        db.createTable("SPISOK32", spisokLayout());
+        kvzt::bench::createCatalogueTable(db, "SPISOK32.DBF");
         auto t = db.openTable("SPISOK32", OpenMode::Exclusive);
         appendRecords(*t, 1, n);
         t->close();
