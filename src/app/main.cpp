@@ -13,6 +13,7 @@
 #include "data/data_module.h"
 #include "engine/errors.h"
 #include "engine/session.h"
+#include "schema/pack_error.h"
 
 int main(int argc, char** argv) {
     kvzt::app::KvztApplication app(argc, argv);
@@ -27,6 +28,9 @@ int main(int argc, char** argv) {
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         app.installTranslator(&toolkitTexts);
     }
+
+    // A failed pack sounds the exclamation beep before its error is shown.
+    kvzt::schema::SetPackErrorAlert([] { QApplication::beep(); });
 
     // Creating the main window opens the settings file and sets the regional formats.
     kvzt::app::TfmMain fmMain;
