@@ -92,28 +92,28 @@ CliArgs parseArgs(const std::vector<std::string>& args, std::initializer_list<co
 
 std::unique_ptr<engine::Session> openSession(const CliArgs& args) { return data::OpenSession(args.aliases); }
 
-TableTarget resolveTable(const std::string& spec, const CliArgs& args) {
+TableTarget resolveTable(const std::string& tableArg, const CliArgs& args) {
     TableTarget target;
     target.session = openSession(args);
-    const bool isPath = spec.find('/') != std::string::npos || spec.find('\\') != std::string::npos ||
-                        endsWithDbf(spec);
+    const bool isPath = tableArg.find('/') != std::string::npos || tableArg.find('\\') != std::string::npos ||
+                        endsWithDbf(tableArg);
     if (isPath) {
-        const QFileInfo info(QString::fromStdString(spec));
+        const QFileInfo info(QString::fromStdString(tableArg));
         const std::string directory = QDir::toNativeSeparators(info.absolutePath()).toStdString();
         target.ownDatabase = std::make_unique<engine::Database>(directory, directory, engine::CodePage::Cp866);
         target.database = target.ownDatabase.get();
         target.tableName = info.fileName().toStdString();
-        target.label = spec;
+        target.label = tableArg;
         return target;
     }
-    const std::size_t colon = spec.find(':');
-    if (colon == std::string::npos || colon == 0 || colon + 1 == spec.size()) {
+    const std::size_t colon = tableArg.find(':');
+    if (colon == std::string::npos || colon == 0 || colon + 1 == tableArg.size()) {
         throw UsageError("ТАБЛИЦА задаётся как ПСЕВДОНИМ:ИМЯ (VX_B:SPISOK32) или путём к файлу .dbf, получено \"" +
-                         spec + "\"");
+                         tableArg + "\"");
     }
-    target.database = &target.session->database(spec.substr(0, colon));
-    target.tableName = spec.substr(colon + 1);
-    target.label = spec;
+    target.database = &target.session->database(tableArg.substr(0, colon));
+    target.tableName = tableArg.substr(colon + 1);
+    target.label = tableArg;
     return target;
 }
 

@@ -58,7 +58,7 @@ struct TableTarget {
 
 // ALIAS:NAME, or a path to a .dbf file (opened through its directory with
 // the directory default, code page 866). Throws UsageError for anything else.
-TableTarget resolveTable(const std::string& spec, const CliArgs& args);
+TableTarget resolveTable(const std::string& tableArg, const CliArgs& args);
 
 // printf-style text of modest length (messages, report lines).
 template <class... Values>

@@ -185,12 +185,12 @@ std::vector<TagSpec> ExistingTags(engine::Database& database, const std::string&
         if (!tag) {
             continue;
         }
-        TagSpec spec;
-        spec.name = tag->name();
-        spec.expression = tag->expression().text();
-        spec.options.descending = tag->descending();
-        spec.options.unique = tag->unique();
-        tags.push_back(std::move(spec));
+        TagSpec tagDef;
+        tagDef.name = tag->name();
+        tagDef.expression = tag->expression().text();
+        tagDef.options.descending = tag->descending();
+        tagDef.options.unique = tag->unique();
+        tags.push_back(std::move(tagDef));
     }
     table->close();
     return tags;

@@ -109,10 +109,10 @@ TEST(PythonDbf, WeReadItsTables) {
     if (!havePythonDbf()) GTEST_SKIP() << "python3-dbf is not installed";
     for (const char* codepage : {"cp866", "cp1251"}) {
         TempDir dir;
-        std::string spec = std::string(R"({"fields": "FAM C(15); SUM N(9,2); DR D; IS L", "codepage": ")") + codepage +
+        std::string description = std::string(R"({"fields": "FAM C(15); SUM N(9,2); DR D; IS L", "codepage": ")") + codepage +
                            R"(", "records": [["Щёголев", 12.5, "1999-12-31", true], ["Ъ", null, null, false],
                                ["удалённый", 1, "2001-01-01", null]], "deleted": [2]})";
-        auto r = kvzt::test::runCommand({kPython, script(), "write", dir.file("P.DBF")}, spec);
+        auto r = kvzt::test::runCommand({kPython, script(), "write", dir.file("P.DBF")}, description);
         ASSERT_EQ(r.exitCode, 0) << r.err;
         auto t = Table::open(dir.file("P.DBF"), OpenMode::ReadOnly, CodePage::Cp1251);
         EXPECT_EQ(t->codePage(), std::string(codepage) == "cp866" ? CodePage::Cp866 : CodePage::Cp1251);

@@ -1,7 +1,7 @@
 """Independent reader and writer of .dbf files for the tests (python3-dbf).
 
 read PATH        prints the table as JSON: code page, fields, records
-write PATH SPEC  makes a table from a JSON spec on standard input:
+write PATH       makes a table from a JSON description on standard input:
                  {"fields": "NAME C(10); N N(5,2)", "codepage": "cp866",
                   "records": [[values...], ...], "deleted": [indexes]}
 """
@@ -45,17 +45,17 @@ def read(path):
 
 
 def write(path):
-    spec = json.load(sys.stdin)
-    table = dbf.Table(path, spec["fields"], codepage=spec["codepage"])
+    description = json.load(sys.stdin)
+    table = dbf.Table(path, description["fields"], codepage=description["codepage"])
     table.open(dbf.READ_WRITE)
-    for values in spec["records"]:
+    for values in description["records"]:
         row = []
         for v in values:
             if isinstance(v, str) and len(v) == 10 and v[4] == "-" and v[7] == "-":
                 v = dbf.Date(int(v[:4]), int(v[5:7]), int(v[8:]))
             row.append(v)
         table.append(tuple(row))
-    for i in spec.get("deleted", []):
+    for i in description.get("deleted", []):
         dbf.delete(table[i])
     table.close()
 
