@@ -157,12 +157,10 @@ const FieldDef& Table::fieldAt(std::string_view name) const {
 // ---------------------------------------------------------------- navigation
 
 bool Table::isVisible(std::uint32_t recno) const {
-    char flag = 0;
     if (recno == recno_ && !record_.empty()) return record_[0] != '*';
-    std::string buf(size_t(file_->recordLength()), '\0');
-    file_->readRecord(recno, buf.data());
-    flag = buf[0];
-    return flag != '*';
+    scratch_.resize(size_t(file_->recordLength()));
+    file_->readRecord(recno, scratch_.data());
+    return scratch_[0] != '*';
 }
 
 void Table::loadRecord(std::uint32_t recno) {
@@ -173,13 +171,14 @@ void Table::loadRecord(std::uint32_t recno) {
 
 // Moves to the first visible record at or after (forward) / before `from`.
 void Table::positionNatural(bool forward, std::uint32_t from) {
+    // Leaves the current record as it was when there is none to move to.
     const std::uint32_t count = file_->recordCount();
-    std::string buf(size_t(file_->recordLength()), '\0');
+    scratch_.resize(size_t(file_->recordLength()));
     for (std::int64_t r = from; forward ? r <= std::int64_t(count) : r >= 1; r += forward ? 1 : -1) {
         if (r < 1) continue;
-        file_->readRecord(std::uint32_t(r), buf.data());
-        if (buf[0] != '*') {
-            record_ = buf;
+        file_->readRecord(std::uint32_t(r), scratch_.data());
+        if (scratch_[0] != '*') {
+            record_.swap(scratch_);
             recno_ = std::uint32_t(r);
             eof_ = bof_ = false;
             return;
@@ -225,10 +224,7 @@ void Table::next() {
     if (activeTag_) {
         if (!tagStep(true)) eof_ = true;
     } else {
-        std::uint32_t keep = recno_;
-        std::string keepRecord = record_;
         positionNatural(true, recno_ + 1);
-        if (eof_) recno_ = keep, record_ = std::move(keepRecord);
     }
 }
 
@@ -242,10 +238,7 @@ void Table::prior() {
     if (activeTag_) {
         if (!tagStep(false)) bof_ = true;
     } else {
-        std::uint32_t keep = recno_;
-        std::string keepRecord = record_;
         positionNatural(false, recno_ - 1);
-        if (bof_) recno_ = keep, record_ = std::move(keepRecord);
     }
 }
 

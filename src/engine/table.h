@@ -177,6 +177,7 @@ private:
     bool bof_ = true;
     mutable std::size_t lastField_ = 0;  // the field found by the last name lookup
     std::string currentKey_;  // key of the current record in the active tag
+    mutable std::string scratch_;  // a record read while looking for the next visible one
     mutable std::string blank_;  // an all-blank record for reads without a current record
     std::string record_;      // current record bytes
     std::string editBuffer_;  // while editing or inserting
