@@ -134,9 +134,11 @@ std::uint32_t Table::recordCount() const { return file_->recordCount(); }
 std::uint8_t Table::languageDriver() const { return file_->header().languageDriver; }
 
 int Table::fieldIndex(std::string_view name) const {
-    // Callers name the same few fields over and over: try the last hit first.
+    // Callers name the same few fields over and over, mostly in field order:
+    // try the last hit and the field after it first.
     const auto& fs = file_->fields();
     if (lastField_ < fs.size() && equalsNoCase(fs[lastField_].name, name)) return int(lastField_);
+    if (lastField_ + 1 < fs.size() && equalsNoCase(fs[lastField_ + 1].name, name)) return int(++lastField_);
     for (size_t i = 0; i < fs.size(); ++i)
         if (equalsNoCase(fs[i].name, name)) {
             lastField_ = i;
