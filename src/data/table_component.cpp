@@ -26,6 +26,14 @@ void TableComponent::setDatabaseName(const QString& aliasOrDirectory) {
     database_ = aliasOrDirectory;
 }
 
+void TableComponent::setTableName(const QString& tableName) {
+    if (table_) {
+        throw engine::EngineError(engine::code::InvalidState,
+                                  "Нельзя сменить имя открытой таблицы " + name_.toStdString());
+    }
+    tableName_ = tableName;
+}
+
 std::unique_ptr<engine::Table> TableComponent::openCursor(engine::OpenMode mode) {
     const std::string table = tableName_.toStdString();
     switch (place_) {

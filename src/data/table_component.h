@@ -41,6 +41,8 @@ public:
 
     // Only while closed; throws EngineError(InvalidState) on an open table.
     void setDatabaseName(const QString& aliasOrDirectory);
+    // Only while closed, like setDatabaseName (the import names its source tables by version).
+    void setTableName(const QString& tableName);
     // Code page for a directory table whose language-driver byte is 0 (866 unless set).
     void setDirectoryCodePage(engine::CodePage cp) { directoryCodePage_ = cp; }
 

@@ -60,6 +60,9 @@ struct ImportRequest {
     // Called after each source record is written whole, with the count done
     // (tests use it to kill the process at a chosen point).
     std::function<void(int done)> afterRecord;
+    // How long one transaction gathers whole source records before it is
+    // committed (0: a commit after every record). A record is never split.
+    int transactionSpanMs = 1000;
 };
 
 struct ImportResult {
