@@ -1,0 +1,28 @@
+#include "duplicates/duplicate_cursor.h"
+
+#include "engine/session.h"
+
+namespace kvzt::duplicates {
+
+DuplicateCursor::DuplicateCursor(engine::Session& session, engine::Table* given, const char* tableName) {
+    if (given) {
+        table_ = given;
+        return;
+    }
+    owned_ = session.openTable("VX_S", tableName, engine::OpenMode::Shared);
+    owned_->setIndex("FIOX");
+    table_ = owned_.get();
+}
+
+DuplicateCursor::~DuplicateCursor() {
+    if (owned_) owned_->close();
+}
+
+int DuplicateCursor::countRows() {
+    int rows = 0;
+    for (table_->first(); !table_->eof(); table_->next()) ++rows;
+    table_->first();
+    return rows;
+}
+
+}  // namespace kvzt::duplicates

@@ -1,0 +1,45 @@
+#include "duplicates/inclusion_run.h"
+
+#include "data/text_helpers.h"
+#include "engine/errors.h"
+
+namespace kvzt::duplicates {
+
+Mark MarkOf(const QString& incl) {
+    const QString mark = data::TrimBlanks(incl);
+    if (mark == kMarkReplace) return Mark::Replace;
+    if (mark == kMarkAdd) return Mark::Add;
+    return Mark::None;
+}
+
+QString InclusionResult::errorText() const {
+    if (!error) return {};
+    QString why;
+    try {
+        std::rethrow_exception(error);
+    } catch (const engine::EngineError& e) {
+        why = QStringLiteral("%1 (код 0x%2)")
+                  .arg(QString::fromUtf8(e.what()), QString::number(e.code(), 16).toUpper().rightJustified(4, QLatin1Char('0')));
+    } catch (const std::exception& e) {
+        why = QString::fromUtf8(e.what());
+    } catch (...) {
+        why = QStringLiteral("неизвестная ошибка");
+    }
+    if (failedRow == 0) return QStringLiteral("Ошибка при подготовке включения: %1. Ничего не включено.").arg(why);
+    if (failedRowWritten) {
+        return QStringLiteral("Ошибка при включении записи %1: %2. Эта запись включена, но не удалена из списка "
+                              "дублей; всего включено записей: %3.")
+            .arg(failedRow)
+            .arg(why)
+            .arg(written());
+    }
+    return QStringLiteral("Ошибка при включении записи %1: %2. Эта запись не включена и осталась в списке дублей; "
+                          "включено записей до неё: %3.")
+        .arg(failedRow)
+        .arg(why)
+        .arg(written());
+}
+
+QString StoppedByUserText() { return QStringLiteral("Процесс включения остановлен пользователем"); }
+
+}  // namespace kvzt::duplicates

@@ -1,0 +1,234 @@
+#include "duplicates/income_inclusion.h"
+
+#include <optional>
+#include <string>
+
+#include "data/data_module.h"
+#include "data/text_helpers.h"
+#include "duplicates/duplicate_cursor.h"
+#include "duplicates/duplicate_fields.h"
+#include "duplicates/income_sources.h"
+#include "duplicates/row_rollback.h"
+#include "duplicates/statement_keys.h"
+#include "engine/database.h"
+#include "engine/errors.h"
+#include "engine/table.h"
+
+namespace kvzt::duplicates {
+
+namespace {
+
+// The cursors of the statement and its detail tables, opened through the
+// data module; those the run opened are closed again when it ends.
+class IncomeTables {
+public:
+    explicit IncomeTables(data::TdmKVZT& dm) : dm_(dm) {
+        for (data::TableComponent* c : components()) {
+            if (!c->active()) opened_.push_back(c);
+        }
+        try {
+            open();
+        } catch (...) {
+            release();
+            throw;
+        }
+    }
+    ~IncomeTables() { release(); }
+    IncomeTables(const IncomeTables&) = delete;
+    IncomeTables& operator=(const IncomeTables&) = delete;
+
+    engine::Table* sved = nullptr;
+    engine::Table* vicet = nullptr;
+    engine::Table* doxod = nullptr;
+    engine::Table* newHome = nullptr;
+    engine::Database* db = nullptr;
+
+private:
+    void open() {
+        sved = &dm_.tbSved.table();
+        sved->setIndex("IDDOKX");
+        vicet = &dm_.tbVicet.table();
+        doxod = &dm_.tbDoxod.table();
+        newHome = &dm_.tbNewHome.table();
+        db = doxod->database();
+        // One transaction must cover the statement and its detail rows.
+        if (!db || sved->database() != db || vicet->database() != db || newHome->database() != db) {
+            throw engine::EngineError(engine::code::InvalidState,
+                                      "Сведения о доходах и их строки открыты не через одну базу данных VX_B");
+        }
+    }
+    void release() noexcept {
+        try {
+            if (dm_.tbSved.active()) dm_.tbSved->setIndex("NOMX");
+        } catch (...) {
+            // The tag is chosen again when the table is next opened.
+        }
+        for (data::TableComponent* c : opened_) c->close();
+    }
+    std::vector<data::TableComponent*> components() {
+        return {&dm_.tbSved, &dm_.tbVicet, &dm_.tbDoxod, &dm_.tbNewHome};
+    }
+    data::TdmKVZT& dm_;
+    std::vector<data::TableComponent*> opened_;
+};
+
+class IncomeRun {
+public:
+    IncomeRun(data::TdmKVZT& dm, const IncomeInclusionRequest& request, IncomeTables& tables,
+              engine::Table& duplicates, InclusionResult& result)
+        : dm_(dm), request_(request), t_(tables), sved_(*tables.sved), dup_(duplicates), result_(result) {}
+
+    // Writes the current duplicate when its mark says so; true when it was
+    // written (and deleted from SvB_32).
+    bool includeCurrent(int row) {
+        const Mark mark = MarkOf(QString::fromStdString(dup_.asString("INCL")));
+        if (mark == Mark::None) return false;
+        const std::string iddok = dup_.asString("IDDOK");
+        const std::string iddokI = dup_.asString("IDDOK_I");
+        std::string id;
+        std::string docNumber;
+        if (mark == Mark::Replace) {
+            if (!findStatement(iddok)) return false;
+            if (sved_.asString("IDDOK") == iddokI) {
+                docNumber = iddokI;
+            } else {
+                docNumber = freeDocumentNumber(iddokI);
+                if (!findStatement(iddok)) return false;
+            }
+            id = sved_.asString("ID");
+        } else {
+            docNumber = freeDocumentNumber(iddokI);
+            id = NextStatementKey(sved_, "IDX", "ID", kIdWidth).toStdString();
+        }
+        const SourceDetails& details = sources().of(dup_);
+
+        t_.db->startTransaction();
+        if (mark == Mark::Replace) {
+            sved_.edit();
+        } else {
+            sved_.append();
+            sved_.setString("ID", id);
+        }
+        sved_.setString("IDDOK", docNumber);
+        CopyStatementFields(dup_, sved_);
+        if (mark == Mark::Replace) {
+            deleteDetailRows(*t_.doxod, id);
+            deleteDetailRows(*t_.vicet, id);
+            deleteDetailRows(*t_.newHome, id);
+        }
+        writeDetails(details, id);
+        sved_.post();
+        if (request_.hooks.beforeCommit) request_.hooks.beforeCommit(row);
+        t_.db->commit();
+
+        ++(mark == Mark::Replace ? result_.replaced : result_.added);
+        result_.failedRowWritten = true;  // until the duplicate is gone too
+        dup_.deleteRecord();
+        result_.failedRowWritten = false;
+        return true;
+    }
+
+private:
+    bool findStatement(const std::string& iddok) { return sved_.findKey({engine::Value(iddok)}); }
+
+    // The imported document number when no stored statement has it, else the
+    // next number after the highest stored one.
+    std::string freeDocumentNumber(const std::string& wanted) {
+        if (!findStatement(wanted)) return wanted;
+        return NextStatementKey(sved_, "IDDOKX", "IDDOK", kIdDokWidth).toStdString();
+    }
+
+    // Every row of the statement `id`, whatever its code.
+    static void deleteDetailRows(engine::Table& detail, const std::string& id) {
+        detail.setRange({engine::Value(id)}, {engine::Value(id)});
+        for (detail.first(); !detail.eof(); detail.first()) detail.deleteRecord();
+        detail.cancelRange();
+    }
+
+    void writeDetails(const SourceDetails& details, const std::string& id) {
+        engine::Table& doxod = *t_.doxod;
+        for (const SourceIncome& in : details.incomes) {
+            doxod.append();
+            doxod.setString("ID", id);
+            doxod.setString("KOD", in.kod);
+            doxod.setFloat("SUM", in.sum);
+            const bool blank = data::TrimBlanks(QString::fromStdString(in.kodSk)).isEmpty();
+            doxod.setString("KODSK", blank ? std::string("0") : in.kodSk);
+            doxod.setFloat("SK", in.sk);
+            doxod.post();
+        }
+        engine::Table& vicet = *t_.vicet;
+        for (const SourceDeduction& d : details.deductions) {
+            vicet.append();
+            vicet.setString("ID", id);
+            vicet.setString("KOD", d.kod);
+            vicet.setFloat("SUM", d.sum);
+            vicet.post();
+        }
+        engine::Table& newHome = *t_.newHome;
+        for (const std::string& name : details.objects) {
+            newHome.append();
+            newHome.setString("ID", id);
+            newHome.setString("NAME", name);
+            newHome.post();
+        }
+    }
+
+    const IncomeSources& sources() {
+        if (!sources_) sources_.emplace(IncomeSources::load(dm_, request_.kind));
+        return *sources_;
+    }
+
+    data::TdmKVZT& dm_;
+    const IncomeInclusionRequest& request_;
+    IncomeTables& t_;
+    engine::Table& sved_;
+    engine::Table& dup_;
+    InclusionResult& result_;
+    std::optional<IncomeSources> sources_;
+};
+
+}  // namespace
+
+InclusionResult RunIncomeInclusion(data::TdmKVZT& dm, const IncomeInclusionRequest& request,
+                                   InclusionProgress& progress) {
+    InclusionResult result;
+    int row = 0;
+    try {
+        DuplicateCursor dup(dm.session(), request.duplicates, "SvB_32");
+        IncomeTables tables(dm);
+        result.rows = dup.countRows();
+        progress.setMaximum(result.rows);
+        IncomeRun run(dm, request, tables, *dup, result);
+        while (!dup->eof()) {
+            ++row;
+            bool written = false;
+            try {
+                written = run.includeCurrent(row);
+            } catch (...) {
+                RollBackRow(tables.db, {tables.sved, tables.doxod, tables.vicet, tables.newHome});
+                throw;
+            }
+            ++result.processed;
+            progress.setPosition(result.processed);
+            if (!written) dup->next();
+            if (request.hooks.afterRow) request.hooks.afterRow(result.processed);
+            if (progress.cancelled()) {
+                result.stoppedByUser = true;
+                break;
+            }
+        }
+        dup->first();
+    } catch (...) {
+        result.error = std::current_exception();
+        result.failedRow = row;
+        try {
+            if (request.duplicates) request.duplicates->first();
+        } catch (...) {
+            // The error already reported is the one that matters.
+        }
+    }
+    return result;
+}
+
+}  // namespace kvzt::duplicates
