@@ -17,5 +17,8 @@ int runReindex(const Arguments& args);  // reindex TABLE | --group G
 int runPack(const Arguments& args);     // pack TABLE | --group G
 int runCheck(const Arguments& args);    // check [--refbooks DIR]
 int runClear(const Arguments& args);    // clear --income | --income-and-list
+int runKladr(const Arguments& args);    // kladr import DIR --regions R [--no-streets] | kladr delete --regions R
+int runImport(const Arguments& args);   // import --kind 2|3 DIR [--empty-target] [--imp-dir DIR]
+int runInclude(const Arguments& args);  // include --list | --income --kind 2|3 --source DIR; [--mark з|д]
 
 }  // namespace kvzt::cli

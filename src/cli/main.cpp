@@ -21,7 +21,8 @@ struct Command {
 const Command kCommands[] = {
     {"info", kvzt::cli::runInfo},       {"dump", kvzt::cli::runDump}, {"verify", kvzt::cli::runVerify},
     {"reindex", kvzt::cli::runReindex}, {"pack", kvzt::cli::runPack},   {"check", kvzt::cli::runCheck},
-    {"clear", kvzt::cli::runClear},
+    {"clear", kvzt::cli::runClear},     {"import", kvzt::cli::runImport}, {"kladr", kvzt::cli::runKladr},
+    {"include", kvzt::cli::runInclude},
 };
 
 const char* const kUsage =
@@ -33,6 +34,11 @@ const char* const kUsage =
     "  pack ТАБЛИЦА | --group ГРУППА         уплотнение (удаление помеченных записей)\n"
     "  check [--refbooks КАТАЛОГ]            проверка целостности данных: недостающие таблицы и индексы\n"
     "  clear --income | --income-and-list    очистка сведений о доходах (и списка таксантов)\n"
+    "  import --kind 2|3 КАТАЛОГ [--empty-target] [--imp-dir КАТАЛОГ]  импорт данных прежних версий\n"
+    "  kladr import КАТАЛОГ --regions all|КОД,КОД.. [--no-streets]   импорт КЛАДР для регионов\n"
+    "  kladr delete --regions all|КОД,КОД..  удаление установленных записей КЛАДР регионов\n"
+    "  include --list [--mark з|д]           включение отмеченных дублей таксантов\n"
+    "  include --income --kind 2|3 --source КАТАЛОГ [--mark з|д]  включение отмеченных дублей сведений о доходах\n"
     "ТАБЛИЦА: ПСЕВДОНИМ:ИМЯ (VX_B:SPISOK32) или путь к файлу .dbf\n";
 
 std::string hexCode(int code) {
