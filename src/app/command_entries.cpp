@@ -1,9 +1,12 @@
 #include "app/command_entries.h"
 
+#include "app/engine_error_box.h"
+#include "classifier/ui/imp_kladr_window.h"
 #include "data/data_module.h"
 #include "data/program_flags.h"
 #include "data/ui/warning_dialog.h"
 #include "engine/errors.h"
+#include "import/ui/imp_spis_window.h"
 #include "refbooks/ui/spr_tools_window.h"
 #include "schema/ui/data_service_window.h"
 
@@ -16,11 +19,13 @@ void notReadyYet() { data::ShowWarning(QStringLiteral("В состоянии р�
 }  // namespace
 
 void RunImpSpis(const QString& directory, quint8 kind) {
-    Q_UNUSED(directory);
-    Q_UNUSED(kind);
     data::SpisDblFound = false;
     data::SvedDblFound = false;
-    notReadyYet();
+    data::TdmKVZT* dm = data::dmKVZT();
+    if (!dm) throw engine::EngineError(engine::code::InvalidHandle, "Модуль данных программы не создан");
+    import::ui::ImpSpisEntryHooks hooks;
+    hooks.showError = ShowEngineError;
+    import::ui::RunImpSpisWindow(*dm, directory, kind, hooks);
 }
 
 void ReviewSpisDbl() { notReadyYet(); }
@@ -31,8 +36,9 @@ void ReviewSvedDbl(quint8 kind) {
 }
 
 void RunImpKladr(bool importMode) {
-    Q_UNUSED(importMode);
-    notReadyYet();
+    data::TdmKVZT* dm = data::dmKVZT();
+    if (!dm) throw engine::EngineError(engine::code::InvalidHandle, "Модуль данных программы не создан");
+    classifier::ui::RunImpKladrWindow(*dm, importMode, nullptr);
 }
 
 void RunSprTools(quint8 tag) {

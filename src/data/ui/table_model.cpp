@@ -5,7 +5,7 @@
 namespace kvzt::data {
 
 TableModel::TableModel(engine::Table* table, std::vector<TableColumn> columns, QObject* parent)
-    : QAbstractTableModel(parent), table_(table), columns_(std::move(columns)) {
+    : QAbstractTableModel(parent), table_(table), columns_(std::move(columns)), titleLooks_(columns_.size()) {
     readAll();
 }
 
@@ -121,8 +121,14 @@ QVariant TableModel::headerData(int section, Qt::Orientation orientation, int ro
         return c.title;
     case FieldNameRole:
         return c.field;
-    case Qt::TextAlignmentRole:
-        return QVariant::fromValue(c.alignment | Qt::AlignVCenter);
+    case Qt::TextAlignmentRole: {
+        const QVariant& set = titleLooks_[size_t(section)].alignment;
+        return set.isValid() ? set : QVariant::fromValue(c.alignment | Qt::AlignVCenter);
+    }
+    case Qt::BackgroundRole:
+        return titleLooks_[size_t(section)].background;
+    case Qt::ForegroundRole:
+        return titleLooks_[size_t(section)].foreground;
     default:
         return {};
     }
@@ -130,8 +136,24 @@ QVariant TableModel::headerData(int section, Qt::Orientation orientation, int ro
 
 bool TableModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role) {
     if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return false;
-    if (role != Qt::DisplayRole && role != Qt::EditRole) return false;
-    columns_[size_t(section)].title = value.toString();
+    TitleLook& look = titleLooks_[size_t(section)];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        columns_[size_t(section)].title = value.toString();
+        break;
+    case Qt::BackgroundRole:
+        look.background = value;
+        break;
+    case Qt::ForegroundRole:
+        look.foreground = value;
+        break;
+    case Qt::TextAlignmentRole:
+        look.alignment = value;
+        break;
+    default:
+        return false;
+    }
     emit headerDataChanged(orientation, section, section);
     return true;
 }

@@ -7,6 +7,9 @@
 //
 // headerData gives the column's title for Qt::DisplayRole (settable, so that
 // a stored grid layout can rename it) and its field name for FieldNameRole.
+// A title's colours (Qt::BackgroundRole, Qt::ForegroundRole) and alignment
+// can be set too (the type-ahead search shows its text that way); an invalid
+// value gives the header's own again.
 
 #include <QAbstractTableModel>
 #include <QString>
@@ -71,6 +74,13 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
+    // Title colours and alignment set through setHeaderData; invalid when unset.
+    struct TitleLook {
+        QVariant background;
+        QVariant foreground;
+        QVariant alignment;
+    };
+
     struct Row {
         std::uint32_t recno = 0;
         std::vector<QString> texts;
@@ -84,6 +94,7 @@ private:
     std::vector<TableColumn> columns_;
     std::function<QVariant(const engine::Table&)> rowValue_;
     std::vector<Row> rows_;
+    std::vector<TitleLook> titleLooks_;
 };
 
 }  // namespace kvzt::data
