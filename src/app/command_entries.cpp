@@ -5,18 +5,14 @@
 #include "data/data_module.h"
 #include "data/program_flags.h"
 #include "data/ui/warning_dialog.h"
+#include "duplicates/ui/list_review_window.h"
+#include "duplicates/ui/sved_dbl_window.h"
 #include "engine/errors.h"
 #include "import/ui/imp_spis_window.h"
 #include "refbooks/ui/spr_tools_window.h"
 #include "schema/ui/data_service_window.h"
 
 namespace kvzt::app {
-
-namespace {
-
-void notReadyYet() { data::ShowWarning(QStringLiteral("В состоянии разработки"), QString()); }
-
-}  // namespace
 
 void RunImpSpis(const QString& directory, quint8 kind) {
     data::SpisDblFound = false;
@@ -28,11 +24,16 @@ void RunImpSpis(const QString& directory, quint8 kind) {
     import::ui::RunImpSpisWindow(*dm, directory, kind, hooks);
 }
 
-void ReviewSpisDbl() { notReadyYet(); }
+void ReviewSpisDbl() {
+    data::TdmKVZT* dm = data::dmKVZT();
+    if (!dm) throw engine::EngineError(engine::code::InvalidHandle, "Модуль данных программы не создан");
+    duplicates::ui::ReviewSpisDblWindow(*dm, nullptr);
+}
 
 void ReviewSvedDbl(quint8 kind) {
-    Q_UNUSED(kind);
-    notReadyYet();
+    data::TdmKVZT* dm = data::dmKVZT();
+    if (!dm) throw engine::EngineError(engine::code::InvalidHandle, "Модуль данных программы не создан");
+    duplicates::ui::ReviewSvedDblWindow(*dm, kind, nullptr);
 }
 
 void RunImpKladr(bool importMode) {
