@@ -32,7 +32,7 @@ int ms(int h, int m, int s, int milli) { return ((h * 60 + m) * 60 + s) * 1000 +
 
 // A directory whose path is far longer than 60 characters.
 std::string longDirectory(const TempDir& dir) {
-    const std::string path = dir.file("очень-длинное-имя-каталога-с-данными-программы/и-ещё-один-уровень-вложенности");
+    const std::string path = dir.file("очень-длинное-имя-каталога-с-данными-программы/и-ещё-один-уровень-вложенности/и-третий");
     std::filesystem::create_directories(path);
     EXPECT_GT(q(path).size(), 100);
     return path;
