@@ -1,26 +1,15 @@
 #pragma once
-// The import window: a gauge over the source taxpayer list and one button
-// while the import of earlier-version data runs (import/import_run.h). The
-// run starts 700 ms after the window is shown, so that it is painted first.
-//
-// During the run the button reads "? Стоп ?": pressing it, Esc or the close
-// box stop the run before the next source taxpayer; the window then warns
-// that the list was imported only in part and closes. A complete run leaves
-// the window open with the gauge full and "! Готово !" until the user closes
-// it. An error ends the run; it is shown in the program's error box and the
-// window can be closed.
+// The import window: a gauge counting the source taxpayers and one button
+// while RunImport brings an earlier version's data into the host's tables
+// (data/ui/stop_progress_window.h tells how the window behaves). A stopped
+// run warns that the list was imported only in part.
 
-#include <QDialog>
 #include <QString>
 
 #include <functional>
 
+#include "data/ui/stop_progress_window.h"
 #include "import/import_run.h"
-
-class QFrame;
-class QProgressBar;
-class QPushButton;
-class QTimer;
 
 namespace kvzt::data {
 class TdmKVZT;
@@ -28,59 +17,35 @@ class TdmKVZT;
 
 namespace kvzt::import::ui {
 
-class TfmImpSpis : public QDialog, public ImportProgress {
+class TfmImpSpis : public data::ui::StopProgressWindow, public ImportProgress {
     Q_OBJECT
 public:
     TfmImpSpis(data::TdmKVZT& dm, ImportRequest request, QWidget* parent = nullptr);
 
-    // How an error is shown: the program's error box unless replaced (tests).
-    std::function<void(QWidget* parent, const QString& message)> showError;
-    // The two-line warning: ShowWarning unless replaced (tests).
-    std::function<void(const QString& first, const QString& second)> warn;
-
     const ImportResult& importResult() const { return result_; }
-    bool running() const { return running_; }
-    bool finished() const { return finished_; }
-
-    QFrame* pnDisp = nullptr;
-    QProgressBar* ggImp = nullptr;
-    QPushButton* bbnClose = nullptr;
-    QTimer* tmStart = nullptr;
 
     // The import window's caption for a source kind.
     static QString CaptionFor(SourceKind kind);
 
     // The run's progress on the window: the gauge, and pending window
     // messages processed once per source taxpayer.
-    void setMaximum(int maximum) override;
-    void setPosition(int position) override;
+    void setMaximum(int maximum) override { setGaugeMaximum(maximum); }
+    void setPosition(int position) override { setGaugePosition(position); }
     // True once the stop button was pressed or the window was closed.
-    bool cancelled() override;
-
-public slots:
-    // Esc: a stop request while the run goes on, otherwise a close.
-    void reject() override;
+    bool cancelled() override { return stopAsked(); }
 
 protected:
+    // FormShow: the caption names the source version.
     void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    Outcome runProcess() override;
+    void warnStopped() override;
 
 private:
-    void FormShow();
-    void tmStartTimer();
-    void bbnCloseClick();
-
     data::TdmKVZT& dm_;
     ImportRequest request_;
     ImportResult result_;
-    bool running_ = false;
-    bool finished_ = false;
-    bool stopRequested_ = false;
 };
 
-// Hooks of the import entry (tests replace them); empty members mean the
-// program's own dialogs and window.
 struct ImpSpisEntryHooks {
     std::function<void(const QString& first, const QString& second)> warn;
     std::function<void(QWidget* parent, const QString& message)> showError;
@@ -88,10 +53,10 @@ struct ImpSpisEntryHooks {
     std::function<void(TfmImpSpis& window)> runWindow;
 };
 
-// The import command's entry: the directory without a trailing separator,
-// both duplicate flags cleared, the source files checked (a missing one is
-// warned about and no window opens), then the window modally. Sets
-// data::SpisDblFound and data::SvedDblFound from what the run wrote.
+// The entry of the main window's import command: checks the files of the
+// kind (a missing one gives its warning and no window), then runs the import
+// window modally, and sets data::SpisDblFound and data::SvedDblFound from
+// what the run left for the reviews. Kinds other than 1–3 do nothing.
 void RunImpSpisWindow(data::TdmKVZT& dm, const QString& directory, quint8 kind,
                       const ImpSpisEntryHooks& hooks = {});
 
