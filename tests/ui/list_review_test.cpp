@@ -29,7 +29,7 @@
 #include "data/data_module.h"
 #include "data/settings_file.h"
 #include "data/ui/table_model.h"
-#include "duplicates/ui/list_find_dialog.h"
+#include "duplicates/ui/find_text_dialog.h"
 #include "duplicates/ui/list_review_window.h"
 #include "duplicates/ui/person_view.h"
 #include "duplicates/ui/person_views.h"

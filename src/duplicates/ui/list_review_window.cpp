@@ -27,7 +27,7 @@
 #include "duplicates/inclusion_run.h"
 #include "duplicates/mark_all.h"
 #include "duplicates/ui/list_cell_delegate.h"
-#include "duplicates/ui/list_find_dialog.h"
+#include "duplicates/ui/find_text_dialog.h"
 #include "duplicates/ui/person_view.h"
 #include "duplicates/ui/person_views.h"
 #include "duplicates/ui/proc_ind_window.h"
@@ -99,7 +99,7 @@ TfmSpisDbl::TfmSpisDbl(data::TdmKVZT& dm, QWidget* parent) : QDialog(parent), dm
     buildWidgets();
     buildMenu();
 
-    FindDlg = new ListFindDialog(this);
+    FindDlg = new FindTextDialog(this);
     FindDlg->findNext = [this](const QString& searched, bool forward) { findSurname(searched, forward); };
 
     // The person views read the current duplicate from this window's cursor.

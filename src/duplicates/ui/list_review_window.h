@@ -33,7 +33,7 @@ class TableModel;
 
 namespace kvzt::duplicates::ui {
 
-class ListFindDialog;
+class FindTextDialog;
 class TfmProcInd;
 
 class TfmSpisDbl : public QDialog {
@@ -68,7 +68,7 @@ public:
     QPushButton* OKBtn = nullptr;
     QPushButton* bbnCancel = nullptr;
     QMenu* pmFL = nullptr;
-    ListFindDialog* FindDlg = nullptr;
+    FindTextDialog* FindDlg = nullptr;
 
     // The commands (buttons, pop-up items and keys run these).
     void SetAllIncl(const QString& value);

@@ -29,7 +29,7 @@
 #include "duplicates/mark_all.h"
 #include "duplicates/ui/proc_sved_window.h"
 #include "duplicates/ui/sved_cell_delegate.h"
-#include "duplicates/ui/sved_find_dialog.h"
+#include "duplicates/ui/find_text_dialog.h"
 #include "duplicates/ui/sved_rec_view.h"
 #include "duplicates/ui/sved_texts.h"
 #include "engine/database.h"
@@ -104,7 +104,7 @@ TfmSvedDbl::TfmSvedDbl(data::TdmKVZT& dm, quint8 kind, QWidget* parent) : QDialo
     buildWidgets();
     buildMenu();
 
-    FindDlg = new SvedFindDialog(this);
+    FindDlg = new FindTextDialog(this);
     FindDlg->findNext = [this](const QString& text, bool forward) { findSurname(text, forward); };
 }
 

@@ -41,7 +41,7 @@ class TableModel;
 
 namespace kvzt::duplicates::ui {
 
-class SvedFindDialog;
+class FindTextDialog;
 class TfmSvedProc;
 class TfmSvedRecI;
 class TfmSvedRecS;
@@ -89,7 +89,7 @@ public:
     QAction* miFind = nullptr;
     QAction* miExec = nullptr;
     QAction* miExit = nullptr;
-    SvedFindDialog* FindDlg = nullptr;
+    FindTextDialog* FindDlg = nullptr;
     TfmSvedRecI* fmSvedRecI = nullptr;
     TfmSvedRecS* fmSvedRecS = nullptr;
 

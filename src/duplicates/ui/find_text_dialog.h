@@ -14,10 +14,10 @@ class QRadioButton;
 
 namespace kvzt::duplicates::ui {
 
-class ListFindDialog : public QDialog {
+class FindTextDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit ListFindDialog(QWidget* parent = nullptr);
+    explicit FindTextDialog(QWidget* parent = nullptr);
 
     // Called with the text and true for the direction "down".
     std::function<void(const QString& text, bool forward)> findNext;

@@ -1,4 +1,4 @@
-#include "duplicates/ui/list_find_dialog.h"
+#include "duplicates/ui/find_text_dialog.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -11,7 +11,7 @@
 
 namespace kvzt::duplicates::ui {
 
-ListFindDialog::ListFindDialog(QWidget* parent) : QDialog(parent) {
+FindTextDialog::FindTextDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FindDlg"));
     setWindowTitle(QStringLiteral("Найти"));
     setModal(false);
@@ -51,8 +51,8 @@ ListFindDialog::ListFindDialog(QWidget* parent) : QDialog(parent) {
     layout->addLayout(buttons, 0, 2, 2, 1);
 }
 
-QString ListFindDialog::findText() const { return edText->text(); }
+QString FindTextDialog::findText() const { return edText->text(); }
 
-bool ListFindDialog::forward() const { return rbDown->isChecked(); }
+bool FindTextDialog::forward() const { return rbDown->isChecked(); }
 
 }  // namespace kvzt::duplicates::ui
