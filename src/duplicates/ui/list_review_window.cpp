@@ -26,7 +26,7 @@
 #include "data/ui/warning_dialog.h"
 #include "duplicates/inclusion_run.h"
 #include "duplicates/mark_all.h"
-#include "duplicates/ui/list_cell_delegate.h"
+#include "duplicates/ui/mark_cell_delegate.h"
 #include "duplicates/ui/find_text_dialog.h"
 #include "duplicates/ui/person_view.h"
 #include "duplicates/ui/person_views.h"
@@ -176,7 +176,7 @@ void TfmSpisDbl::buildWidgets() {
     dbgDubl->setEditTriggers(QAbstractItemView::NoEditTriggers);
     dbgDubl->setSelectionBehavior(QAbstractItemView::SelectRows);
     dbgDubl->setSelectionMode(QAbstractItemView::SingleSelection);
-    dbgDubl->setItemDelegate(new ListCellDelegate(dbgDubl));
+    dbgDubl->setItemDelegate(new MarkCellDelegate(dbgDubl));
     dbgDubl->setWordWrap(false);
     dbgDubl->setTabKeyNavigation(false);
     dbgDubl->verticalHeader()->hide();
@@ -187,7 +187,7 @@ void TfmSpisDbl::buildWidgets() {
     dbgDubl->setPalette(gridPalette);
     const QFontMetrics rowMetrics(arial(12, true));
     dbgDubl->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    dbgDubl->verticalHeader()->setDefaultSectionSize(rowMetrics.height() + kListTextTop + 2);
+    dbgDubl->verticalHeader()->setDefaultSectionSize(rowMetrics.height() + kMarkCellTextTop + 2);
     QHeaderView* titles = dbgDubl->horizontalHeader();
     titles->setFont(arial(12, true));
     QPalette titlePalette = titles->palette();

@@ -28,7 +28,7 @@
 #include "duplicates/inclusion_run.h"
 #include "duplicates/mark_all.h"
 #include "duplicates/ui/proc_sved_window.h"
-#include "duplicates/ui/sved_cell_delegate.h"
+#include "duplicates/ui/mark_cell_delegate.h"
 #include "duplicates/ui/find_text_dialog.h"
 #include "duplicates/ui/sved_rec_view.h"
 #include "duplicates/ui/sved_texts.h"
@@ -181,7 +181,7 @@ void TfmSvedDbl::buildWidgets() {
     dbgSvDubl->setEditTriggers(QAbstractItemView::NoEditTriggers);
     dbgSvDubl->setSelectionBehavior(QAbstractItemView::SelectRows);
     dbgSvDubl->setSelectionMode(QAbstractItemView::SingleSelection);
-    dbgSvDubl->setItemDelegate(new SvedCellDelegate(dbgSvDubl));
+    dbgSvDubl->setItemDelegate(new MarkCellDelegate(dbgSvDubl));
     dbgSvDubl->setWordWrap(false);
     dbgSvDubl->setTabKeyNavigation(false);
     dbgSvDubl->verticalHeader()->hide();

@@ -1,4 +1,4 @@
-#include "duplicates/ui/list_cell_delegate.h"
+#include "duplicates/ui/mark_cell_delegate.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -21,13 +21,19 @@ data::TextAlignment textAlignmentOf(Qt::Alignment alignment) {
 
 }  // namespace
 
-QColor ListMarkColour(const QString& incl) {
-    if (incl == kMarkAdd) return QColor(0, 0, 255);
-    if (incl == kMarkReplace) return QColor(255, 0, 255);
+QColor MarkColour(const QString& incl) {
+    switch (MarkOf(incl)) {
+    case Mark::Add:
+        return QColor(0, 0, 255);
+    case Mark::Replace:
+        return QColor(255, 0, 255);
+    case Mark::None:
+        break;
+    }
     return QColor(Qt::black);
 }
 
-void ListCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+void MarkCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
     const bool current = option.state.testFlag(QStyle::State_Selected);
     QFont font = option.font;
     font.setBold(current);
@@ -38,18 +44,18 @@ void ListCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     painter->save();
     painter->fillRect(option.rect, current ? QColor(Qt::white) : kSilver);
     painter->setFont(font);
-    painter->setPen(ListMarkColour(index.data(data::RowValueRole).toString()));
+    painter->setPen(MarkColour(index.data(data::RowValueRole).toString()));
     painter->setClipRect(option.rect);
     const int x = data::ColumnTextLeft(option.rect, metrics.horizontalAdvance(text), textAlignmentOf(alignment));
-    painter->drawText(QPoint(x, option.rect.top() + kListTextTop + metrics.ascent()), text);
+    painter->drawText(QPoint(x, option.rect.top() + kMarkCellTextTop + metrics.ascent()), text);
     painter->restore();
 }
 
-QSize ListCellDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+QSize MarkCellDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
     QFont font = option.font;
     font.setBold(true);
     const QFontMetrics metrics(font);
-    return {metrics.horizontalAdvance(index.data().toString()) + 6, metrics.height() + kListTextTop + 2};
+    return {metrics.horizontalAdvance(index.data().toString()) + 6, metrics.height() + kMarkCellTextTop + 2};
 }
 
 }  // namespace kvzt::duplicates::ui

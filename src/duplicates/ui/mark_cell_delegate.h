@@ -1,5 +1,5 @@
 #pragma once
-// The cells of the taxpayer duplicate grid: the current row on white in
+// The cells of both duplicate review grids: the current row on white in
 // bold, the others on the grid's silver; the text blue for a row marked "д",
 // fuchsia for "з", black otherwise. The text starts 4 pixels below the
 // cell's top, placed by ColumnTextLeft, and is clipped to the cell.
@@ -8,12 +8,13 @@
 
 namespace kvzt::duplicates::ui {
 
-inline constexpr int kListTextTop = 4;
+// The text's distance below the cell's top.
+inline constexpr int kMarkCellTextTop = 4;
 
 // The text colour of a row by its INCL.
-QColor ListMarkColour(const QString& incl);
+QColor MarkColour(const QString& incl);
 
-class ListCellDelegate final : public QStyledItemDelegate {
+class MarkCellDelegate final : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
