@@ -149,7 +149,7 @@ int checkTree(const std::string& mdxPath, const std::string& tagName) {
 
 TEST(ProductionIndex, RealFilesWalkInRecomputedKeyOrder) {
     for (const char* table : {"holdings", "industry"}) {
-        std::string dir = kvzt::test::testDataDir() + "/bde-demo/";
+        std::string dir = kvzt::test::testDataDir() + "/legacy-demo/";
         auto dbf = DbfFile::open(dir + table + ".dbf", OpenMode::ReadOnly);
         std::map<std::uint32_t, std::string> records;
         std::string buf(std::size_t(dbf->recordLength()), '\0');

@@ -43,7 +43,7 @@ CommandResult cli(std::vector<std::string> args) { return run(args, kvzt::test::
 
 void copyFixtures(const TempDir& dir) {
     for (const char* name : {"holdings.dbf", "holdings.mdx", "industry.dbf", "industry.mdx"}) {
-        kvzt::test::copyFile(kvzt::test::testDataDir() + "/bde-demo/" + name, dir.file(name));
+        kvzt::test::copyFile(kvzt::test::testDataDir() + "/legacy-demo/" + name, dir.file(name));
     }
 }
 

@@ -7,7 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "core/import_test_sources.h"
+#include "import/import_test_sources.h"
 
 using namespace kvzt;
 using namespace kvzt::test;

@@ -32,7 +32,7 @@ CommandResult runCommand(const std::vector<std::string>& argv, const std::string
 // True when an executable of that name is on PATH.
 bool haveProgram(const std::string& name);
 
-std::string testDataDir();  // tests/data
+std::string testDataDir();  // tests/fixtures: real files of other engines
 std::string cliPath();      // the built kvzt-cli
 
 std::string readFile(const std::string& path);

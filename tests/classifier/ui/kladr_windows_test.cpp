@@ -35,7 +35,7 @@
 #include "data/ui/table_model.h"
 #include "engine/session.h"
 #include "engine/table.h"
-#include "qt_app_support.h"
+#include "support/qt_app_support.h"
 #include "schema/reference_books.h"
 #include "support/catalogue_database.h"
 #include "support/test_support.h"

@@ -17,11 +17,11 @@
 #include <functional>
 #include <string>
 
-#include "core/import_test_sources.h"
+#include "import/import_test_sources.h"
 #include "data/program_flags.h"
 #include "data/settings_file.h"
 #include "import/ui/imp_spis_window.h"
-#include "qt_app_support.h"
+#include "support/qt_app_support.h"
 
 using namespace kvzt;
 using namespace kvzt::test;

@@ -27,7 +27,7 @@
 #include "data/ui/question_dialog.h"
 #include "engine/errors.h"
 #include "engine/table.h"
-#include "qt_app_support.h"
+#include "support/qt_app_support.h"
 #include "support/catalogue_database.h"
 
 using namespace kvzt;

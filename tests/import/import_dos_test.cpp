@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "import_test_sources.h"
+#include "import/import_test_sources.h"
 
 using namespace kvzt;
 using namespace kvzt::test;

@@ -37,7 +37,7 @@
 #include "engine/errors.h"
 #include "engine/session.h"
 #include "engine/table.h"
-#include "qt_app_support.h"
+#include "support/qt_app_support.h"
 #include "support/catalogue_database.h"
 #include "support/test_support.h"
 

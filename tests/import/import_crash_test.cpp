@@ -8,7 +8,7 @@
 #include <set>
 
 #include "engine/verify.h"
-#include "import_test_sources.h"
+#include "import/import_test_sources.h"
 
 using namespace kvzt;
 using namespace kvzt::test;

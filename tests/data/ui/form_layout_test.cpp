@@ -9,7 +9,7 @@
 
 #include "data/settings_file.h"
 #include "data/ui/form_layout.h"
-#include "qt_app_support.h"
+#include "support/qt_app_support.h"
 #include "support/test_support.h"
 
 using namespace kvzt::data;

@@ -20,7 +20,7 @@
 #include "data/ui/table_model.h"
 #include "engine/session.h"
 #include "engine/table.h"
-#include "qt_app_support.h"
+#include "support/qt_app_support.h"
 #include "refbooks/ui/spr_tools_window.h"
 #include "refbooks/usage_flags.h"
 #include "schema/reference_books.h"

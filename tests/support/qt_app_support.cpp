@@ -1,4 +1,4 @@
-#include "qt_app_support.h"
+#include "support/qt_app_support.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -10,7 +10,7 @@
 #include "data/program_flags.h"
 #include "engine/errors.h"
 #include "engine/verify.h"
-#include "import_test_sources.h"
+#include "import/import_test_sources.h"
 
 using namespace kvzt;
 using namespace kvzt::test;

@@ -27,7 +27,7 @@ CommandResult cli(std::vector<std::string> args) {
 // The real fixture tables with their indexes, copied to a scratch directory.
 void copyFixtures(const TempDir& dir) {
     for (const char* name : {"holdings.dbf", "holdings.mdx", "industry.dbf", "industry.mdx"}) {
-        kvzt::test::copyFile(kvzt::test::testDataDir() + "/bde-demo/" + name, dir.file(name));
+        kvzt::test::copyFile(kvzt::test::testDataDir() + "/legacy-demo/" + name, dir.file(name));
     }
 }
 

@@ -19,7 +19,7 @@
 #include "schema/index_catalogue.h"
 #include "schema/ui/data_service_window.h"
 #include "support/catalogue_database.h"
-#include "ui/qt_app_support.h"
+#include "support/qt_app_support.h"
 
 using namespace kvzt;
 using schema::ui::TfmDataServ;

@@ -19,7 +19,7 @@
 #include "data/ui/table_model.h"
 #include "engine/database.h"
 #include "engine/table.h"
-#include "qt_app_support.h"
+#include "support/qt_app_support.h"
 #include "support/test_support.h"
 
 using kvzt::data::GridTypeAhead;

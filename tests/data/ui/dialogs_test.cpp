@@ -10,7 +10,7 @@
 
 #include "data/ui/question_dialog.h"
 #include "data/ui/warning_dialog.h"
-#include "qt_app_support.h"
+#include "support/qt_app_support.h"
 
 using namespace kvzt::data;
 
