@@ -253,6 +253,21 @@ TEST_F(KladrRunTest, DeletionByRegionKeepsTownsDistrictsAndSettlements001) {
     EXPECT_EQ(progress.texts.back(), "Удаление записей КЛАДР успешно выполнено");
 }
 
+TEST_F(KladrRunTest, DeletionOfOneRegionKeepsItsDistrictsAndTownsWhileAReloadReplacesThem) {
+    import({"50"});
+    const Rows rai = rows("K2RAI", "50"), tow = rows("K3TOW", "50");
+    ASSERT_FALSE(rai.empty());
+    ASSERT_FALSE(tow.empty());
+    remove({"50"});
+    EXPECT_EQ(rows("K2RAI", "50"), rai);
+    EXPECT_EQ(rows("K3TOW", "50"), tow);
+    EXPECT_EQ(count("K5ULI", "50") + count("K6DOM", "50"), 0);
+    // A reload takes the kept districts away before loading them again: one of each.
+    import({"50"});
+    EXPECT_EQ(rows("K2RAI", "50"), rai);
+    EXPECT_EQ(rows("K3TOW", "50"), tow);
+}
+
 TEST_F(KladrRunTest, DeletionOfEveryRegionEmptiesTablesAndClearsInstalledFlags) {
     import({"all"});
     remove({"all"});
@@ -367,6 +382,30 @@ TEST_F(KladrRunTest, AbbreviationCodesByLevelAndLetterCase) {
     EXPECT_EQ(classifier::NextSocrCode("x12"), "001");
     EXPECT_EQ(classifier::NextSocrCode("998"), "999");
     EXPECT_EQ(classifier::NextSocrCode("999"), "");
+}
+
+TEST_F(KladrRunTest, TheLastFreeAbbreviationCodeIs999) {
+    {
+        auto socr = db.session->openTable("VX_S", "K7SOCR", engine::OpenMode::Shared);
+        socr->append();
+        socr->setString("Lev", "5");
+        socr->setString("Name", "проезд");
+        socr->setString("Code", "998");
+        socr->post();
+    }
+    const int before = count("K7SOCR");
+    classifier::SocrCodes codes(dm->tbTip.table());
+    EXPECT_EQ(codes.GetSocrCode('5', "тупик"), "999");
+    try {
+        codes.GetSocrCode('5', "аллея");
+        FAIL() << "no code is left after 999";
+    } catch (const engine::EngineError& e) {
+        EXPECT_EQ(e.code(), engine::code::ValueOutOfRange);
+    }
+    // Known texts still get their codes; the refused one left nothing behind.
+    EXPECT_EQ(codes.GetSocrCode('5', "ТУПИК"), "999");
+    EXPECT_EQ(codes.GetSocrCode('5', "проезд"), "998");
+    EXPECT_EQ(count("K7SOCR"), before + 1);
 }
 
 TEST_F(KladrRunTest, HousesInAnyLetterCase) {

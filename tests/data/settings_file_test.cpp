@@ -61,6 +61,18 @@ TEST(SettingsFile, WritingAKeyKeepsEveryOtherLine) {
     EXPECT_EQ(s.readString(u("GRIDS"), u("dbgDubl0")), u("NOM,  40,  №,"));
 }
 
+TEST(SettingsFile, SectionNamesMatchInAnyLetterCase) {
+    TempDir dir;
+    writeFile(dir.file("c.ini"), "[Forms]\r\nfmMain0=1\r\n[grids]\r\ndbgDubl0=a\r\n");
+    SettingsFile s(q(dir.file("c.ini")));
+    EXPECT_EQ(s.readString(u("FORMS"), u("fmMain0")), u("1"));
+    EXPECT_EQ(s.readString(u("GRIDS"), u("dbgDubl0")), u("a"));
+    // Writing goes into the section that is there, never into a second one.
+    s.writeString(u("FORMS"), u("fmMain0"), u("2"));
+    s.writeString(u("GRIDS"), u("dbgDubl1"), u("b"));
+    EXPECT_EQ(readFile(dir.file("c.ini")), "[Forms]\r\nfmMain0=2\r\n[grids]\r\ndbgDubl0=a\r\ndbgDubl1=b\r\n");
+}
+
 TEST(SettingsFile, NewFileAndFileWithoutFinalLineEnd) {
     TempDir dir;
     SettingsFile fresh(q(dir.file("new.ini")));

@@ -240,3 +240,30 @@ TEST(Transaction, RollbackRestoresEveryTableOfTheDatabase) {
     EXPECT_EQ(walk(*b), (std::vector<std::int64_t>{1, 2}));
     EXPECT_THROW(db.commit(), EngineError);
 }
+
+// A small negative amount rounds to zero: it must be stored as zero, not as
+// "-0.00", which reads back with a sign and does not fit a field sized for
+// "0.00".
+TEST(Table, ANegativeAmountRoundingToZeroIsStoredAsZero) {
+    TempDir dir;
+    Database db("VX_B", dir.path(), CodePage::Cp1251);
+    db.createTable("T", {{"SUM", 'N', 4, 2}, {"WHOLE", 'N', 2, 0}});
+    auto t = db.openTable("T");
+    t->addIndex("SUMX", "SUM");
+    t->append();
+    t->setFloat("SUM", -0.004);
+    t->setFloat("WHOLE", -0.4);
+    t->post();
+    t->append();
+    t->setValue("SUM", std::string("-0,001"));
+    t->post();
+    t->first();
+    EXPECT_EQ(t->rawField("SUM"), "0.00");
+    EXPECT_EQ(t->rawField("WHOLE"), " 0");
+    EXPECT_EQ(t->asString("SUM"), "0.00");
+    t->next();
+    EXPECT_EQ(t->rawField("SUM"), "0.00");
+    t->setIndex("SUMX");
+    ASSERT_TRUE(t->findKey({0.0}));
+    EXPECT_EQ(t->recNo(), 1u);
+}

@@ -185,4 +185,52 @@ TEST(ImportErrors, AnErrorInsideAStatementRollsItBackWhole) {
     EXPECT_TRUE(again.completed()) << again.errorText().toStdString();
 }
 
+// The duplicate tables live under the other alias (VX_S): a failed record
+// must take back what the records of its transaction wrote there as well.
+TEST(ImportErrors, AnErrorRollsBackTheDuplicateTablesToo) {
+    ImportFixture f;
+    f.makeDosSources();
+    addRow(*f.db.session->openTable("VX_B", "SPISOK32"), {{"NOM", std::int64_t(4)},
+                                                          {"FAM", std::string("Смирнова")},
+                                                          {"DKOD", std::string("21")},
+                                                          {"DNOM", std::string("1")},
+                                                          {"INNFL", std::string("500100732259")},
+                                                          {"JOBSTATUS", std::string("1")},
+                                                          {"STATUS", std::string("2")}});
+    addRow(*f.db.session->openTable("VX_B", "SVBASE32"),
+           {{"ID", std::string("        1")}, {"IDDOK", std::string("       3")}, {"NOM", std::int64_t(4)}});
+    auto list = f.db.session->openTableInDirectory(f.src.path(), "Spisok", engine::OpenMode::Shared);
+    // Record 1 is the stored taxpayer's twin, with a statement to pair with his.
+    addRow(*list, {{"FAM", std::string("Смирнова")},
+                   {"DOK", std::string("Паспорт,1")},
+                   {"INN", std::string("500100732259")},
+                   {"MESTO", std::string("1")},
+                   {"STATUS", std::string("2")},
+                   {"ADRES", std::string("Россия")},
+                   {"NOMDOK", std::int64_t(7)},
+                   {"NOM", std::int64_t(1)}});
+    addRow(*list, {{"FAM", std::string("Орлова")}, {"NOM", std::int64_t(2)}, {"NOMDOK", std::int64_t(8)}});
+    list->close();
+    auto doxod = f.db.session->openTableInDirectory(f.src.path(), "Doxod", engine::OpenMode::Shared);
+    addRow(*doxod, {{"NOM", std::int64_t(2)}, {"KOD", std::string("2010")}, {"SUM", 1e13}});  // too wide for SUM N(11)
+    doxod->close();
+
+    const import::ImportResult gathered = f.run(SourceKind::Dos2, nullptr, 60000);
+    ASSERT_TRUE(gathered.error);
+    EXPECT_EQ(gathered.failedRecord, 2);
+    EXPECT_EQ(column(*f.sprav("SPIS_D32"), "NOM").size(), 0u);
+    EXPECT_EQ(column(*f.sprav("SVB_32"), "NOM").size(), 0u);
+    EXPECT_FALSE(f.db.session->database("VX_S").inTransaction());
+    expectRunClosedEverything(f);
+    for (const char* name : {"SPIS_D32", "SVB_32"}) expectSoundTags(f, "VX_S", name);
+
+    // Committed after each record: the twin's records stay, nothing of record 2.
+    const import::ImportResult r = f.run(SourceKind::Dos2);
+    ASSERT_TRUE(r.error);
+    EXPECT_EQ(r.personDuplicates, 1);
+    EXPECT_EQ(column(*f.sprav("SPIS_D32"), "NOM"), (std::vector<std::string>{"4"}));
+    EXPECT_EQ(column(*f.sprav("SVB_32"), "NOMDOS"), (std::vector<std::string>{"1"}));
+    EXPECT_EQ(column(*f.base("SPISOK32"), "FAM"), (std::vector<std::string>{"Смирнова"}));
+}
+
 }  // namespace

@@ -209,6 +209,25 @@ TEST(StartCheck, RebuildsEveryTagOfATableWhoseIndexFileIsEmpty) {
     EXPECT_EQ(t->recordCount(), 3u);
 }
 
+TEST(CliCheck, ReplacesAnEmptyIndexFileOfAReferenceBookAndKeepsItsRecords) {
+    TempDir dir;
+    Pair pair(dir.path());
+    StartCheck(*pair.session, withBooks());
+    const auto regions = [&] {
+        return pair.session->openTable("VX_S", "K1REG", OpenMode::ReadOnly)->recordCount();
+    };
+    const std::uint32_t before = regions();
+    ASSERT_GT(before, 0u);
+    fs::resize_file(pair.sprav + "/K1REG.MDX", 0);
+
+    const CommandResult r = cli({"check", "--refbooks", refBookDir().toStdString()}, pair.aliasArgs());
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_GT(fs::file_size(pair.sprav + "/K1REG.MDX"), 0u);
+    EXPECT_EQ(tagNames(*pair.session, "VX_S", "K1REG"), catalogueTagNames("K1REG"));
+    EXPECT_EQ(regions(), before);
+    expectSoundIndex(pair, "VX_S:K1REG");
+}
+
 TEST(StartCheck, ClearsTheIndexFlagOfATableWithoutItsIndexFileBeforeAddingTheTags) {
     TempDir dir;
     Pair pair(dir.path());
