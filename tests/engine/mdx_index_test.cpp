@@ -13,6 +13,7 @@
 #include "engine/errors.h"
 #include "engine/mdx_layout.h"
 #include "engine/production_index.h"
+#include "support/mdx_tree_check.h"
 #include "support/test_support.h"
 
 using namespace kvzt::engine;
@@ -88,61 +89,6 @@ void expectSameOrder(IndexTag* tag, const std::vector<IndexEntry>& want) {
     ASSERT_EQ(i, want.size());
     for (auto e = tag->last(); e; e = tag->prior(*e)) ASSERT_EQ(e->recno, want[--i].recno) << tag->name();
     ASSERT_EQ(i, 0u);
-}
-
-// Independent check of the on-disk tree: branch nodes below the maximum key
-// count, every separator equal to the highest key of its child, all leaves
-// at one depth, leaves' trailing pointer zero. Returns the tree's height.
-struct TreeCheck {
-    std::string bytes;
-    int keyLength, itemLength, maxKeys;
-    char type;
-    int leafDepth = -1;
-    std::uint32_t at32(std::size_t off) const { return mdx::get32(bytes.data() + off); }
-    std::string walk(std::uint32_t page, int depth) {
-        std::size_t base = std::size_t(page) * 512;
-        std::uint32_t n = at32(base);
-        std::uint32_t after = at32(base + 8 + n * std::size_t(itemLength));
-        bool branch = int(n) < maxKeys && after != 0;
-        auto key = [&](std::uint32_t i) { return bytes.substr(base + 8 + i * std::size_t(itemLength) + 4, std::size_t(keyLength)); };
-        if (!branch) {
-            if (leafDepth < 0) leafDepth = depth;
-            EXPECT_EQ(leafDepth, depth) << "leaves at different depths";
-            if (int(n) < maxKeys) {
-                EXPECT_EQ(after, 0u);
-            }
-            return n ? key(n - 1) : std::string();
-        }
-        EXPECT_LT(int(n), maxKeys) << "branch holds the maximum key count";
-        std::string last;
-        for (std::uint32_t i = 0; i <= n; ++i) {
-            std::string high = walk(at32(base + 8 + i * std::size_t(itemLength)), depth + 1);
-            if (i < n) {
-                EXPECT_EQ(compareKeys(type, high, key(i)), 0) << "separator differs from child's highest key";
-            }
-            last = high;
-        }
-        return last;
-    }
-};
-
-int checkTree(const std::string& mdxPath, const std::string& tagName) {
-    TreeCheck c;
-    c.bytes = kvzt::test::readFile(mdxPath);
-    int tags = mdx::get16(c.bytes.data() + 28);
-    for (int i = 0; i < tags; ++i) {
-        const char* slot = c.bytes.data() + 544 + i * 32;
-        if (std::string(slot + 4) != tagName) continue;
-        std::size_t h = std::size_t(mdx::get32(slot)) * 512;
-        c.type = c.bytes[h + 9];
-        c.keyLength = mdx::get16(c.bytes.data() + h + 12);
-        c.maxKeys = mdx::get16(c.bytes.data() + h + 14);
-        c.itemLength = mdx::get16(c.bytes.data() + h + 18);
-        c.walk(c.at32(h), 0);
-        return c.leafDepth + 1;
-    }
-    ADD_FAILURE() << "no tag " << tagName;
-    return 0;
 }
 
 }  // namespace
@@ -222,8 +168,8 @@ TEST(ProductionIndex, CreatesTagsWithTheRealHeaderLayout) {
     EXPECT_EQ(mdx::get16(dh + 16), 1);
     EXPECT_EQ(mdx::get16(dh + 12), 8);
 
-    EXPECT_EQ(checkTree(path, "NOMX"), 1);
-    EXPECT_EQ(checkTree(path, "IDKODX"), 1);
+    EXPECT_EQ(kvzt::test::checkMdxTree(path, "NOMX"), 1);
+    EXPECT_EQ(kvzt::test::checkMdxTree(path, "IDKODX"), 1);
     auto index = ProductionIndex::open(path, fields, CodePage::Cp1251, false);
     for (IndexTag* tag : index->tags()) expectSameOrder(tag, expected(tag, fields, CodePage::Cp1251, records));
     EXPECT_THROW(index->insert(31, records[1].data()), EngineError);
@@ -319,11 +265,11 @@ TEST(ProductionIndex, RandomChangesMatchAModelAndSurviveReopening) {
         }
     }
     index->flush();
-    EXPECT_GE(checkTree(path, "LONGX"), 3);
-    EXPECT_GE(checkTree(path, "NAMEDT"), 3);
-    checkTree(path, "NUMX");
-    checkTree(path, "DTX");
-    checkTree(path, "IDX");
+    EXPECT_GE(kvzt::test::checkMdxTree(path, "LONGX"), 3);
+    EXPECT_GE(kvzt::test::checkMdxTree(path, "NAMEDT"), 3);
+    kvzt::test::checkMdxTree(path, "NUMX");
+    kvzt::test::checkMdxTree(path, "DTX");
+    kvzt::test::checkMdxTree(path, "IDX");
     auto reopened = ProductionIndex::open(path, fields, CodePage::Cp1251, true);
     checkAll(*reopened, "reopened");
 
@@ -332,7 +278,7 @@ TEST(ProductionIndex, RandomChangesMatchAModelAndSurviveReopening) {
     reopened->rebuild(sourceOf(records));
     checkAll(*reopened, "rebuilt");
     EXPECT_LE(kvzt::test::readFile(path).size(), before);
-    EXPECT_GE(checkTree(path, "LONGX"), 3);
+    EXPECT_GE(kvzt::test::checkMdxTree(path, "LONGX"), 3);
 }
 
 TEST(ProductionIndex, DeletedTagsFreeTheirBlocksAndRelinkTheSlots) {

@@ -10,6 +10,7 @@
 #include "engine/database.h"
 #include "engine/table.h"
 #include "engine/verify.h"
+#include "support/mdx_tree_check.h"
 #include "support/test_support.h"
 
 using namespace kvzt::engine;
@@ -108,6 +109,10 @@ TEST_F(TagTree, SplitsAtEveryLevelKeepOrderSeeksAndVerification) {
     checkAll("after the inserts");
 
     t->close();
+    // The file as another reader descends it: every separator the highest
+    // key of its child, and enough levels that branches split too.
+    EXPECT_GE(kvzt::test::checkMdxTree(dir.file("TREE.MDX"), "KEYX"), 4);
+    EXPECT_GE(kvzt::test::checkMdxTree(dir.file("TREE.MDX"), "NUMD"), 2);
     t = db->openTable("TREE");
     checkAll("reopened");
 }
