@@ -58,41 +58,87 @@ std::optional<CodePage> parseCodePage(std::string_view text) {
     return std::nullopt;
 }
 
-void readIni(AliasConfig& config, const std::string& iniPath) {
-    std::ifstream in(iniPath, std::ios::binary);
-    if (!in) return;  // no file: nothing configured there
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    std::string text = buffer.str();
-    if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+// The line as it may be quoted in a message: at most 40 bytes, control
+// bytes and bytes that are not UTF-8 shown as '?'.
+std::string quotable(std::string_view line) {
+    std::string out;
+    for (std::size_t i = 0; i < line.size() && out.size() < 40;) {
+        const auto c = static_cast<unsigned char>(line[i]);
+        std::size_t length = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+        bool valid = length > 0 && i + length <= line.size() && !(length == 1 && (c < 0x20 || c == 0x7F));
+        for (std::size_t k = 1; valid && k < length; ++k)
+            valid = (static_cast<unsigned char>(line[i + k]) & 0xC0) == 0x80;
+        if (valid) {
+            out.append(line.substr(i, length));
+            i += length;
+        } else {
+            out += '?';
+            ++i;
+        }
+    }
+    return out;
+}
+
+[[noreturn]] void throwUnreadable(const std::string& sourceName, int lineNo, const std::string& what) {
+    throw EngineError(code::Corrupt, "Файл настройки ядра " + sourceName + " повреждён: строка " +
+                                         std::to_string(lineNo) + ": " + what);
+}
+
+void parseIni(AliasConfig& config, std::string_view whole, const std::string& sourceName) {
+    std::string_view text = whole;
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
 
     std::string section;
-    std::istringstream lines(text);
-    std::string rawLine;
     int lineNo = 0;
-    while (std::getline(lines, rawLine)) {
+    while (!text.empty()) {
+        // Lines end in LF, CR LF or a lone CR.
+        const std::size_t end = text.find_first_of("\r\n");
+        const std::string_view rawLine = text.substr(0, end);
+        std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
+        if (end != std::string_view::npos && text[end] == '\r' && next < text.size() && text[next] == '\n') ++next;
+        text.remove_prefix(next);
         ++lineNo;
         const std::string_view line = trim(rawLine);
         if (line.empty() || line.front() == ';' || line.front() == '#') continue;
+        // A text file has no control bytes; these make a binary or mangled file.
+        for (const char c : line)
+            if ((static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F)
+                throwUnreadable(sourceName, lineNo, "в строке двоичные данные, это не текстовый файл");
         if (line.front() == '[') {
             const std::size_t close = line.find(']');
-            section = upperAscii(trim(line.substr(1, close == std::string_view::npos ? line.npos : close - 1)));
+            if (close == std::string_view::npos || !trim(line.substr(close + 1)).empty() ||
+                trim(line.substr(1, close - 1)).empty())
+                throwUnreadable(sourceName, lineNo, "неверное имя раздела «" + quotable(line) +
+                                                        "» (ожидается [ИМЯ])");
+            section = upperAscii(trim(line.substr(1, close - 1)));
             continue;
         }
         const auto assignment = splitAssignment(line);
-        if (!assignment) continue;  // a stray line; INI readers skip those
+        if (!assignment)
+            throwUnreadable(sourceName, lineNo, "непонятная строка «" + quotable(line) +
+                                                    "» (ожидается [РАЗДЕЛ] или ИМЯ=ЗНАЧЕНИЕ)");
+        if (section.empty())
+            throwUnreadable(sourceName, lineNo, "строка «" + quotable(line) + "» стоит вне раздела");
         const auto [key, value] = *assignment;
         if (section == "ALIASES") {
             if (!value.empty()) config.setAlias(key, value);
         } else if (section == "DEFAULTS" && upperAscii(key) == "LANGDRIVER") {
             const auto cp = parseCodePage(value);
             if (!cp)
-                throw EngineError(code::InvalidParam, iniPath + ", строка " + std::to_string(lineNo) +
-                                                          ": неизвестная кодовая страница «" + std::string(value) +
+                throw EngineError(code::InvalidParam, sourceName + ", строка " + std::to_string(lineNo) +
+                                                          ": неизвестная кодовая страница «" + quotable(value) +
                                                           "» (допустимо 1251 или 866)");
             config.setDefaultCodePage(*cp);
         }
     }
+}
+
+void readIni(AliasConfig& config, const std::string& iniPath) {
+    std::ifstream in(iniPath, std::ios::binary);
+    if (!in) return;  // no file: nothing configured there
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    parseIni(config, buffer.str(), iniPath);
 }
 
 void readEnvironment(AliasConfig& config) {
@@ -132,6 +178,12 @@ AliasConfig AliasConfig::load(const std::string& iniPath, const std::vector<std:
                               "Неверное указание псевдонима «" + item + "»: нужно ИМЯ=КАТАЛОГ, например VX_B=/data/base");
         config.setAlias(assignment->first, assignment->second);
     }
+    return config;
+}
+
+AliasConfig AliasConfig::parse(std::string_view text, const std::string& sourceName) {
+    AliasConfig config;
+    parseIni(config, text, sourceName);
     return config;
 }
 

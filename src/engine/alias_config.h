@@ -30,6 +30,14 @@ public:
     // malformed override.
     static AliasConfig load(const std::string& iniPath, const std::vector<std::string>& overrides = {});
 
+    // The configuration written in `text`, the contents of an engine.ini;
+    // `sourceName` names the file in messages. Throws Corrupt naming the file
+    // and the line for text that is no INI file (a line that is neither a
+    // section, a NAME=VALUE pair nor a comment, an unclosed section name, a
+    // pair before any section, control bytes), InvalidParam for an unknown
+    // code page.
+    static AliasConfig parse(std::string_view text, const std::string& sourceName);
+
     // When neither VX_B nor VX_S is configured: points them at the embedded
     // default database under `programDir` (or `userDataDir` when programDir is
     // not writable), creates the directories and writes `iniPath`.

@@ -45,7 +45,6 @@ TEST(AliasConfig, ReadsTheIniFile) {
               "VX_S=/data/sprav=1\r\n"
               "# another comment\r\n"
               "EMPTY=\r\n"
-              "stray line\r\n"
               "[defaults]\r\n"
               "LangDriver=866\r\n"
               "[OTHER]\r\n"
@@ -62,6 +61,36 @@ TEST(AliasConfig, ReadsTheIniFile) {
 
     writeFile(dir.file("bad.ini"), "[DEFAULTS]\nLANGDRIVER=437\n");
     EXPECT_EQ(codeOf([&] { AliasConfig::load(dir.file("bad.ini")); }), code::InvalidParam);
+}
+
+// A file that is no INI file is reported as damaged, with its name and the
+// line, instead of yielding no aliases (which would then read as "unknown alias").
+TEST(AliasConfig, UnreadableFileNamesFileAndLine) {
+    TempDir dir;
+    const std::string ini = dir.file("engine.ini");
+    const auto messageOf = [&](const std::string& text) -> std::string {
+        writeFile(ini, text);
+        try {
+            AliasConfig::load(ini);
+        } catch (const EngineError& e) {
+            EXPECT_EQ(e.code(), code::Corrupt) << text;
+            return e.what();
+        }
+        return "(прочитан)";
+    };
+    const std::string prefix = "Файл настройки ядра " + ini + " повреждён: строка ";
+    EXPECT_EQ(messageOf("[ALIASES]\r\nVX_B=/b\r\nкакой-то мусор\r\n"),
+              prefix + "3: непонятная строка «какой-то мусор» (ожидается [РАЗДЕЛ] или ИМЯ=ЗНАЧЕНИЕ)");
+    EXPECT_EQ(messageOf("; c\n\n[ALIASES\nVX_B=/b\n"), prefix + "3: неверное имя раздела «[ALIASES» (ожидается [ИМЯ])");
+    EXPECT_EQ(messageOf("[]\n"), prefix + "1: неверное имя раздела «[]» (ожидается [ИМЯ])");
+    EXPECT_EQ(messageOf("VX_B=/b\n[ALIASES]\n"), prefix + "1: строка «VX_B=/b» стоит вне раздела");
+    EXPECT_EQ(messageOf(std::string("[ALIASES]\rVX_B=\x01\x02\x00zz", 20)),
+              prefix + "2: в строке двоичные данные, это не текстовый файл");
+    // Bytes that are not UTF-8 are quoted as '?', and the quote is cut short.
+    EXPECT_EQ(messageOf("[A]\n\xC0\xFF" + std::string(60, 'x')),
+              prefix + "2: непонятная строка «??" + std::string(38, 'x') + "» (ожидается [РАЗДЕЛ] или ИМЯ=ЗНАЧЕНИЕ)");
+    // Sections we do not know and empty values stay allowed.
+    EXPECT_EQ(messageOf("[OTHER]\nX=\n[ALIASES]\nVX_B=/b\n"), "(прочитан)");
 }
 
 TEST(AliasConfig, EnvironmentOverridesTheFileAndTheCommandLineOverridesBoth) {
