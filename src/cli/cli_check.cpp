@@ -1,6 +1,8 @@
 // kvzt-cli check [--refbooks DIR]: the start-up integrity check without
-// windows. Missing tables and indexes are created, empty reference books
-// filled, the settings record written; progress lines go to stderr, the
+// windows. Missing tables and indexes are created, damaged indexes rebuilt
+// (each named with what was wrong), empty reference books filled, the
+// settings record written; a table whose header disagrees with its file is
+// named with the repair command; progress lines go to stderr, the
 // summary to stdout. Exit 0 when everything is in place, 1 when something
 // could not be repaired.
 
@@ -56,6 +58,9 @@ int runCheck(const Arguments& arguments) {
     CliObserver observer;
     const schema::StartCheckReport report = schema::StartCheck(*session, options, &observer);
 
+    if (!report.rebuiltIndexes.isEmpty()) {
+        printList("Повреждённые индексы построены заново", report.rebuiltIndexes);
+    }
     printList("Создано таблиц", report.createdTables);
     printList("Созданы индексы таблиц", report.indexedTables);
     printList("Заполнено справочников", report.filledBooks);

@@ -8,7 +8,9 @@
 #include "data/path_helpers.h"
 #include "data/text_helpers.h"
 #include "engine/database.h"
+#include "engine/dbf_file.h"
 #include "engine/errors.h"
+#include "engine/index_check.h"
 #include "engine/path_util.h"
 #include "engine/session.h"
 #include "engine/table.h"
@@ -85,6 +87,38 @@ void recordFailure(StartCheckReport& report, const QString& label, const std::ex
     report.failures.append(label + QStringLiteral(": ") + QString::fromUtf8(error.what()));
 }
 
+// The table's name for the repair command: the file name without ".DBF".
+QString tableNameOf(const QString& fileName) {
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? fileName : fileName.left(dot);
+}
+
+// A table whose header disagrees with its file is never written to here: it
+// is reported with the command that mends it, and its index is left alone.
+void checkTableHeader(engine::Database& database, const QString& file, const QString& label,
+                      StartCheckReport& report) {
+    try {
+        engine::DbfFile::open(database.tablePath(file.toStdString()), engine::OpenMode::ReadOnly);
+    } catch (const engine::EngineError& error) {
+        if (error.code() != engine::code::Corrupt && error.code() != engine::code::UnknownTableType) {
+            throw;
+        }
+        report.inconsistentTables.append(label);
+        report.failures.append(label + QStringLiteral(": ") + QString::fromUtf8(error.what()) +
+                               QStringLiteral(". Исправьте таблицу командой «kvzt-cli repair ") +
+                               tableNameOf(file) + QStringLiteral("»"));
+    }
+}
+
+// What is wrong with the table's index file; empty when it looks sound.
+// A tag the catalogue names but the file lacks is no damage: the data
+// service rebuilds the whole catalogue set when asked.
+QString indexProblem(engine::Database& database, const QString& file, const QString& indexFile) {
+    const engine::IndexCheck check = engine::checkProductionIndex(
+        database.tablePath(file.toStdString()), indexFile.toStdString(), database.defaultCodePage());
+    return QString::fromStdString(check.problem);
+}
+
 // Pass 1: every table of the table catalogue must have its .dbf.
 void checkTables(engine::Session& session, QStringList& tableList, const QString& extension,
                  StartCheckObserver* observer, StartCheckReport& report) {
@@ -102,6 +136,7 @@ void checkTables(engine::Session& session, QStringList& tableList, const QString
             // The directory and the file name are used whole, however long.
             engine::Database& database = session.database(alias.toStdString());
             if (database.tableExists(file.toStdString())) {
+                checkTableHeader(database, file, label, report);
                 continue;
             }
             const int fieldCount = countOf(line);
@@ -137,7 +172,22 @@ void checkIndexes(engine::Session& session, const QStringList& tableList, const 
             engine::Database& database = session.database(alias.toStdString());
             const QString directory = QString::fromStdString(database.directory());
             std::optional<QString> indexFile = findIndexFile(directory, file, extension);
-            if (indexFile && data::FileSizeOf(*indexFile) == 0) {
+            const bool tableExists = database.tableExists(file.toStdString());
+            if (report.inconsistentTables.contains(label)) {
+                i += tagCount;
+                continue;
+            }
+            if (indexFile && tableExists) {
+                const QString problem = indexProblem(database, file, *indexFile);
+                if (problem.isEmpty()) {
+                    i += tagCount;
+                    continue;
+                }
+                // A damaged index is built anew from the catalogue, as a missing one.
+                report.rebuiltIndexes.append(label + QStringLiteral(": ") + problem);
+                removeIndexFiles(directory, file, extension);
+                indexFile.reset();
+            } else if (indexFile && data::FileSizeOf(*indexFile) == 0) {
                 removeIndexFiles(directory, file, extension);
                 indexFile.reset();
             }
@@ -147,7 +197,7 @@ void checkIndexes(engine::Session& session, const QStringList& tableList, const 
             }
             // Some index-catalogue tables are not in the table catalogue, so
             // nothing creates them: without their .dbf there is nothing to index.
-            if (!database.tableExists(file.toStdString())) {
+            if (!tableExists) {
                 report.skippedTables.append(label);
                 i += tagCount;
                 continue;

@@ -1,7 +1,9 @@
 #pragma once
 // The check run at every start: every table of the table catalogue must have
-// its .dbf in its alias directory, every table of the index catalogue a
-// non-empty production index. Missing tables are created from the table
+// its .dbf in its alias directory with a header that agrees with the file,
+// every table of the index catalogue a sound production index (a cheap look
+// at headers, roots and the ends of every tag: engine/index_check.h). A damaged or empty index is rebuilt and reported; a
+// table with a lying header is reported with the command that repairs it. Missing tables are created from the table
 // catalogue, missing indexes from the index catalogue; empty reference books
 // are filled from the data files shipped with the program; an empty settings
 // table Upi32 receives one record of defaults.
@@ -55,6 +57,11 @@ struct StartCheckReport {
     QStringList skippedTables;   // index-catalogue tables without a .dbf
     QStringList filledBooks;     // reference books filled from data files
     bool settingsRecordAdded = false;
+    // Indexes found damaged (or empty) and built anew: "ALIAS:FILE.DBF: what was wrong".
+    QStringList rebuiltIndexes;
+    // Tables whose header disagrees with their file; each also has a failure
+    // naming the repair command. Neither they nor their indexes are touched.
+    QStringList inconsistentTables;
     QStringList failures;        // "ALIAS:FILE.DBF: message" for what could not be repaired
     bool ok() const { return failures.isEmpty(); }
 };

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 #include "engine/alias_config.h"
@@ -270,6 +271,115 @@ TEST(StartCheck, LeavesANonEmptyIndexFileAloneEvenWithATagMissing) {
     EXPECT_EQ(tagNames(*pair.session, "VX_S", "KLSTR22"), std::vector<std::string>({"KODX"}));
 }
 
+// Changes the file's bytes in place.
+void patchFile(const std::string& path, const std::function<void(std::string&)>& change) {
+    std::string bytes = kvzt::test::readFile(path);
+    change(bytes);
+    kvzt::test::writeFile(path, bytes);
+}
+
+void put32(std::string& bytes, std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes.at(at + i) = char((value >> (8 * i)) & 0xFF);
+}
+
+std::uint32_t get32(const std::string& bytes, std::size_t at) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(bytes.at(at + i));
+    return v;
+}
+
+// Byte offset of the header block of the index's first tag.
+std::size_t firstTagHeader(const std::string& mdx) { return std::size_t(get32(mdx, 544)) * 512; }
+
+// Each kind of damage the quick look must see, one table at a time: the
+// index is rebuilt from the catalogue, reported with what was wrong, and
+// verifies against the records afterwards.
+TEST(StartCheck, RebuildsADamagedIndexAndSaysWhatWasWrong) {
+    TempDir dir;
+    Pair pair(dir.path());
+    StartCheck(*pair.session, withBooks());
+    addTaxpayer(*pair.session, 1, "Иванов");
+    addTaxpayer(*pair.session, 2, "Петров");
+    const std::string mdx = pair.base + "/SPISOK32.MDX";
+    const std::string dbf = pair.base + "/SPISOK32.DBF";
+    const std::string damaged = "VX_B:SPISOK32.DBF: Файл индекса «" + mdx + "» повреждён: ";
+    const std::string healthy = kvzt::test::readFile(mdx);
+
+    struct Case {
+        const char* what;
+        std::function<void()> damage;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {"tag header past the end", [&] { patchFile(mdx, [](std::string& b) { put32(b, 544, 900000); }); },
+         damaged + "тег FIOBORN: ссылка на заголовок за пределами файла"},
+        {"key length against the expression",
+         [&] { patchFile(mdx, [](std::string& b) { b.at(firstTagHeader(b) + 12) = char(7); }); },
+         damaged + "тег FIOBORN: тип или длина ключа не соответствуют выражению UPPER(FAM+NAME+OTC)+DTOS(DATEROG)"},
+        {"root page past the end",
+         [&] { patchFile(mdx, [](std::string& b) { put32(b, firstTagHeader(b), 70000); }); },
+         damaged + "тег FIOBORN: недопустимый корневой блок"},
+        {"entry count of the root",
+         [&] {
+             patchFile(mdx, [](std::string& b) { put32(b, std::size_t(get32(b, firstTagHeader(b))) * 512, 5000); });
+         },
+         damaged + "тег FIOBORN: число ключей в блоке " + std::to_string(get32(healthy, firstTagHeader(healthy))) +
+             " больше допустимого"},
+        {"cut short", [&] { fs::resize_file(mdx, 2048 + 512); }, damaged + "неверная длина файла в заголовке"},
+        {"header only", [&] { fs::resize_file(mdx, 1000); }, damaged + "нет заголовка"},
+        {"empty", [&] { fs::resize_file(mdx, 0); }, "VX_B:SPISOK32.DBF: Файл индекса «" + mdx + "» пуст"},
+        {"production flag of the table",
+         [&] { patchFile(dbf, [](std::string& b) { b.at(28) = 0; }); },
+         "VX_B:SPISOK32.DBF: Таблица «" + dbf + "» не отмечена как имеющая индекс «" + mdx +
+             "», индекс не поддерживался"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.damage();
+        const StartCheckReport report = StartCheck(*pair.session, withBooks());
+        EXPECT_TRUE(report.ok()) << report.failures.join("\n").toStdString();
+        ASSERT_EQ(report.rebuiltIndexes.size(), 1) << report.rebuiltIndexes.join("\n").toStdString();
+        EXPECT_EQ(report.rebuiltIndexes.first().toStdString(), c.message);
+        EXPECT_EQ(report.indexedTables, QStringList({"VX_B:SPISOK32.DBF"}));
+        EXPECT_EQ(indexFlag(dbf), 1);
+        EXPECT_EQ(tagNames(*pair.session, "VX_B", "SPISOK32"), catalogueTagNames("SPISOK32"));
+        expectSoundIndex(pair, "VX_B:SPISOK32");
+        std::unique_ptr<kvzt::engine::Table> t = pair.session->openTable("VX_B", "SPISOK32", OpenMode::ReadOnly);
+        EXPECT_EQ(t->recordCount(), 2u);
+    }
+    // A sound index is left byte for byte.
+    const std::string rebuilt = kvzt::test::readFile(mdx);
+    EXPECT_TRUE(StartCheck(*pair.session, withBooks()).rebuiltIndexes.isEmpty());
+    EXPECT_TRUE(kvzt::test::readFile(mdx) == rebuilt);
+}
+
+// A table whose header disagrees with its file is not written to: it is
+// named with the command that mends it, and its index stays as it was.
+TEST(StartCheck, NamesTheRepairCommandForATableWhoseHeaderDisagreesWithItsFile) {
+    TempDir dir;
+    Pair pair(dir.path());
+    StartCheck(*pair.session, withBooks());
+    addTaxpayer(*pair.session, 1, "Иванов");
+    const std::string dbf = pair.base + "/SPISOK32.DBF";
+    // The first field descriptor gives its field no width.
+    patchFile(dbf, [](std::string& b) { b.at(32 + 16) = 0; });
+    const std::string index = kvzt::test::readFile(pair.base + "/SPISOK32.MDX");
+
+    const StartCheckReport report = StartCheck(*pair.session, withBooks());
+    EXPECT_EQ(report.inconsistentTables, QStringList({"VX_B:SPISOK32.DBF"}));
+    ASSERT_EQ(report.failures.size(), 1) << report.failures.join("\n").toStdString();
+    const QString failure = report.failures.first();
+    EXPECT_TRUE(failure.startsWith("VX_B:SPISOK32.DBF: ")) << failure.toStdString();
+    EXPECT_TRUE(failure.endsWith(". Исправьте таблицу командой «kvzt-cli repair SPISOK32»")) << failure.toStdString();
+    EXPECT_TRUE(report.rebuiltIndexes.isEmpty());
+    EXPECT_TRUE(report.indexedTables.isEmpty());
+    EXPECT_TRUE(kvzt::test::readFile(pair.base + "/SPISOK32.MDX") == index);
+
+    const CommandResult r = cli({"check"}, pair.aliasArgs());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("Не исправлено: " + failure.toStdString()), std::string::npos) << r.err;
+}
+
 TEST(StartCheck, WritesTheSettingsDefaultsIntoAnEmptyUpi32OnceAndNeverChangesThem) {
     TempDir dir;
     Pair pair(dir.path());
@@ -399,4 +509,12 @@ TEST(CliCheck, RepairsWithoutWindowsAndExitsOneWhenSomethingStaysBroken) {
     expectSoundIndex(pair, "VX_B:KART32");
 
     EXPECT_EQ(cli({"check", "VX_B:SPISOK32"}, pair.aliasArgs()).exitCode, 2);
+
+    fs::resize_file(pair.base + "/SPISOK32.MDX", 3000);
+    r = cli({"check"}, pair.aliasArgs());
+    EXPECT_NE(r.out.find("Повреждённые индексы построены заново: 1\n  VX_B:SPISOK32.DBF: Файл индекса «" + pair.base +
+                         "/SPISOK32.MDX» повреждён: "),
+              std::string::npos)
+        << r.out;
+    expectSoundIndex(pair, "VX_B:SPISOK32");
 }

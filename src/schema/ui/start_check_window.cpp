@@ -47,6 +47,11 @@ void centreOnScreen(QWidget& window) {
 }
 
 void showFailures(QWidget* parent, const StartCheckReport& report) {
+    if (!report.rebuiltIndexes.isEmpty()) {
+        QMessageBox::warning(parent ? parent : QApplication::activeWindow(), QCoreApplication::applicationName(),
+                             QStringLiteral("Повреждённые индексы построены заново:\n") +
+                                 report.rebuiltIndexes.join(QLatin1Char('\n')));
+    }
     if (report.ok()) {
         return;
     }
