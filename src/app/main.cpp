@@ -6,12 +6,16 @@
 #include <QStandardPaths>
 #include <QTranslator>
 
+#include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "app/engine_error_box.h"
 #include "app/main_window.h"
 #include "data/data_module.h"
 #include "engine/errors.h"
+#include "engine/run_lock.h"
 #include "engine/session.h"
 #include "schema/pack_error.h"
 
@@ -42,6 +46,22 @@ int main(int argc, char** argv) {
         kvzt::app::ShowEngineError(nullptr, QString::fromStdString(e.what()));
         // No alias is known: every command reports that, and the program stays usable.
         session = std::make_unique<kvzt::engine::Session>(kvzt::engine::AliasConfig{});
+    }
+    // One maintenance run at a time per database: the program holds the run
+    // lock of its VX_B database for its whole life, since nearly every
+    // command writes. While another of our programs holds it, this one does
+    // not start.
+    std::unique_ptr<kvzt::engine::RunLock> runLock;
+    const std::optional<std::string> base = session->config().directory("VX_B");
+    if (base && std::filesystem::is_directory(*base)) {
+        try {
+            runLock = kvzt::engine::RunLock::acquire(*base, "программа Квазитор");
+        } catch (const kvzt::engine::EngineError& e) {
+            kvzt::app::ShowEngineError(nullptr, QString::fromStdString(e.what()));
+            if (e.code() == kvzt::engine::code::TableInUse) {
+                return 1;
+            }
+        }
     }
     kvzt::data::TdmKVZT dmKVZT(std::move(session), kvzt::data::TdmKVZT::Connect::Later);
     try {

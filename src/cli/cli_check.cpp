@@ -40,7 +40,9 @@ std::unique_ptr<engine::Session> checkSession(const CliArgs& args) {
     const std::string userData =
         QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString();
     config.applyEmbeddedDefaults(data::EngineIniPath(), data::ProgramDirectory(), userData);
-    return std::make_unique<engine::Session>(std::move(config));
+    auto session = std::make_unique<engine::Session>(std::move(config));
+    holdRunLock(*session);
+    return session;
 }
 
 }  // namespace

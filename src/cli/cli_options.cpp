@@ -7,6 +7,7 @@
 
 #include "data/engine_session.h"
 #include "engine/path_util.h"
+#include "engine/run_lock.h"
 
 namespace kvzt::cli {
 
@@ -90,7 +91,36 @@ CliArgs parseArgs(const std::vector<std::string>& args, std::initializer_list<co
     return parsed;
 }
 
-std::unique_ptr<engine::Session> openSession(const CliArgs& args) { return data::OpenSession(args.aliases); }
+namespace {
+
+std::string& writingCommand() {
+    static std::string name;
+    return name;
+}
+
+}  // namespace
+
+void setWritingCommand(const std::string& name) { writingCommand() = name; }
+
+void holdRunLock(const engine::Session& session) {
+    static std::unique_ptr<engine::RunLock> held;
+    if (held || writingCommand().empty()) {
+        return;
+    }
+    const std::optional<std::string> base = session.config().directory("VX_B");
+    // Without the database's directory there is nothing to guard yet; the
+    // command fails on its own when it reaches the tables.
+    if (!base || !QFileInfo(QString::fromStdString(*base)).isDir()) {
+        return;
+    }
+    held = engine::RunLock::acquire(*base, "kvzt-cli " + writingCommand());
+}
+
+std::unique_ptr<engine::Session> openSession(const CliArgs& args) {
+    std::unique_ptr<engine::Session> session = data::OpenSession(args.aliases);
+    holdRunLock(*session);
+    return session;
+}
 
 TableTarget resolveTable(const std::string& tableArg, const CliArgs& args) {
     TableTarget target;

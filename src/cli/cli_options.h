@@ -44,6 +44,15 @@ struct CliArgs {
 CliArgs parseArgs(const std::vector<std::string>& args, std::initializer_list<const char*> valueOptions,
                   std::initializer_list<const char*> flagOptions);
 
+// Set by main before a command that writes: its sessions then take the run
+// lock of the database (engine/run_lock.h) for the rest of the process, so a
+// second writer of ours is refused while this one works. Read-only commands
+// leave it empty and are never refused.
+void setWritingCommand(const std::string& name);
+// Takes the run lock of the session's VX_B database when a writing command
+// runs (once per process; a refusal throws TableInUse naming the holder).
+void holdRunLock(const engine::Session& session);
+
 // The session over engine.ini, the environment and the --alias overrides.
 std::unique_ptr<engine::Session> openSession(const CliArgs& args);
 

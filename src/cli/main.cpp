@@ -16,13 +16,15 @@ namespace {
 struct Command {
     const char* name;
     int (*run)(const kvzt::cli::Arguments&);
+    bool writes;  // holds the database's run lock while it works
 };
 
 const Command kCommands[] = {
-    {"info", kvzt::cli::runInfo},       {"dump", kvzt::cli::runDump}, {"verify", kvzt::cli::runVerify},
-    {"reindex", kvzt::cli::runReindex}, {"pack", kvzt::cli::runPack},   {"check", kvzt::cli::runCheck},
-    {"clear", kvzt::cli::runClear},     {"import", kvzt::cli::runImport}, {"kladr", kvzt::cli::runKladr},
-    {"include", kvzt::cli::runInclude},
+    {"info", kvzt::cli::runInfo, false},       {"dump", kvzt::cli::runDump, false},
+    {"verify", kvzt::cli::runVerify, false},   {"reindex", kvzt::cli::runReindex, true},
+    {"pack", kvzt::cli::runPack, true},        {"check", kvzt::cli::runCheck, true},
+    {"clear", kvzt::cli::runClear, true},      {"import", kvzt::cli::runImport, true},
+    {"kladr", kvzt::cli::runKladr, true},      {"include", kvzt::cli::runInclude, true},
 };
 
 const char* const kUsage =
@@ -65,6 +67,9 @@ int main(int argc, char** argv) {
     for (const Command& command : kCommands) {
         if (name != command.name) {
             continue;
+        }
+        if (command.writes) {
+            setWritingCommand(command.name);
         }
         try {
             return command.run(args);
