@@ -1,6 +1,9 @@
 #include "schema/data_service.h"
 
+#include <QStringList>
+
 #include <memory>
+#include <vector>
 
 #include "engine/errors.h"
 #include "engine/session.h"
@@ -46,16 +49,9 @@ const TagEntry* entryOf(int tag) {
 const char* const kListAlias = "VX_B";
 const char* const kListTable = "SPISOK32";
 
-void emptyTable(engine::Database& database, const std::string& tableName) {
-    std::unique_ptr<engine::Table> table = database.openTable(tableName, engine::OpenMode::Exclusive);
-    table->emptyTable();
-    table->close();
-}
-
 // The list stays, but no taxpayer is marked any more as having an income
 // statement or a tax card. Records already unmarked are not rewritten.
-void resetIncomeMarks(engine::Database& database, DataServiceProgress& progress) {
-    std::unique_ptr<engine::Table> list = database.openTable(kListTable, engine::OpenMode::Shared);
+void resetIncomeMarks(engine::Table* list, DataServiceProgress& progress) {
     int sinceMessages = 0;
     for (list->first(); !list->eof(); list->next()) {
         if (list->asBoolean("IsSprav") || list->asBoolean("IsKart")) {
@@ -69,7 +65,55 @@ void resetIncomeMarks(engine::Database& database, DataServiceProgress& progress)
             progress.processMessages();
         }
     }
-    list->close();
+}
+
+// Clearing is all or nothing where it can be: every table it will empty (and
+// for the income-only command the taxpayer list, whose marks it resets) is
+// taken exclusively before any is emptied, so a table held elsewhere stops
+// the command with nothing changed.
+void runClear(engine::Session& session, int tag, const std::vector<GroupTable>& tables,
+              DataServiceProgress& progress, DataServiceResult& result) {
+    std::vector<GroupTable> taken = tables;
+    if (tag == 10) {
+        taken.push_back(GroupTable{kListAlias, kListTable});
+    }
+    std::vector<std::unique_ptr<engine::Table>> held;
+    for (const GroupTable& table : taken) {
+        progress.processMessages();
+        try {
+            held.push_back(session.database(table.alias).openTable(table.name, engine::OpenMode::Exclusive));
+        } catch (...) {
+            result.stoppedAt = table;
+            result.error = std::current_exception();
+            return;
+        }
+    }
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+        progress.setStatusText(QString::fromStdString(tables[i].name));
+        try {
+            held[i]->emptyTable();
+            held[i]->close();
+        } catch (...) {
+            result.stoppedAt = tables[i];
+            result.error = std::current_exception();
+            return;
+        }
+        progress.advance();
+        result.done.push_back(tables[i]);
+        ++result.tablesDone;
+    }
+    if (tag == 10) {
+        progress.setStatusText(QString::fromUtf8(kListTable));
+        try {
+            resetIncomeMarks(held.back().get(), progress);
+            held.back()->close();
+        } catch (...) {
+            result.stoppedAt = taken.back();
+            result.error = std::current_exception();
+            return;
+        }
+    }
+    progress.setStatusText(QString());
 }
 
 void serveTable(engine::Database& database, const std::string& tableName, ServiceKind kind,
@@ -82,9 +126,7 @@ void serveTable(engine::Database& database, const std::string& tableName, Servic
         case ServiceKind::Pack:
             PackTable(database, tableName, process);
             break;
-        case ServiceKind::Clear:
-            emptyTable(database, tableName);
-            break;
+        case ServiceKind::Clear:  // runClear
         case ServiceKind::None:
             break;
     }
@@ -139,9 +181,16 @@ QString DataServiceResult::stopText() const {
     if (!stoppedAt) {
         return {};
     }
-    return QStringLiteral("Команда остановлена на таблице %1:%2. Обработано таблиц до неё: %3.")
-        .arg(QString::fromStdString(stoppedAt->alias), QString::fromStdString(stoppedAt->name))
-        .arg(tablesDone);
+    QString text = QStringLiteral("Команда остановлена на таблице %1:%2.")
+                       .arg(QString::fromStdString(stoppedAt->alias), QString::fromStdString(stoppedAt->name));
+    if (done.empty()) {
+        return text + QStringLiteral(" Ни одна таблица не обработана.");
+    }
+    QStringList names;
+    for (const GroupTable& table : done) {
+        names.append(QString::fromStdString(table.alias) + QLatin1Char(':') + QString::fromStdString(table.name));
+    }
+    return text + QStringLiteral(" Обработаны таблицы (%1): %2.").arg(names.size()).arg(names.join(QStringLiteral(", ")));
 }
 
 DataServiceResult RunDataService(engine::Session& session, int tag, DataServiceProgress& progress) {
@@ -154,6 +203,10 @@ DataServiceResult RunDataService(engine::Session& session, int tag, DataServiceP
     const std::vector<GroupTable> tables = TablesOf(*group);
     const int count = int(tables.size());
     progress.setMaximum(kind == ServiceKind::Reindex ? 2 * count : count);
+    if (kind == ServiceKind::Clear) {
+        runClear(session, tag, tables, progress, result);
+        return result;
+    }
 
     for (const GroupTable& table : tables) {
         progress.setStatusText(QString::fromStdString(table.name));
@@ -165,18 +218,8 @@ DataServiceResult RunDataService(engine::Session& session, int tag, DataServiceP
             return result;
         }
         progress.advance();
+        result.done.push_back(table);
         ++result.tablesDone;
-    }
-
-    if (tag == 10) {
-        progress.setStatusText(QString::fromUtf8(kListTable));
-        try {
-            resetIncomeMarks(session.database(kListAlias), progress);
-        } catch (...) {
-            result.stoppedAt = GroupTable{kListAlias, kListTable};
-            result.error = std::current_exception();
-            return result;
-        }
     }
 
     // Every table advanced the gauge by its full share: it stands at its maximum.

@@ -16,6 +16,7 @@
 
 #include <exception>
 #include <optional>
+#include <vector>
 
 #include "schema/table_groups.h"
 
@@ -49,6 +50,8 @@ public:
 
 struct DataServiceResult {
     int tablesDone = 0;
+    // The tables done, in order, before the command ended or stopped.
+    std::vector<GroupTable> done;
     // The table the command stopped at, and why; empty after a full run.
     std::optional<GroupTable> stoppedAt;
     std::exception_ptr error;
@@ -56,13 +59,18 @@ struct DataServiceResult {
     bool ok() const { return !stoppedAt.has_value(); }
     // The error's own message (engine, pack or other); empty after a full run.
     QString errorText() const;
-    // "Команда остановлена на таблице VX_B:DOXOD22. …" for the user; empty after a full run.
+    // "Команда остановлена на таблице VX_B:DOXOD22. Обработаны таблицы (2):
+    // VX_B:SPISOK32, VX_B:SVBASE32." (or "Ни одна таблица не обработана.")
+    // for the user; empty after a full run.
     QString stopText() const;
 };
 
-// Runs the command of `tag` to its end or to the first error. The tables
-// before the failing one stay processed; nothing after it is touched.
-// Errors are not thrown: they come back in the result.
+// Runs the command of `tag` to its end or to the first error. Reindex and
+// pack go table by table: the tables before the failing one stay processed,
+// nothing after it is touched. Clearing first takes every table it empties
+// (and, for tag 10, the taxpayer list) exclusively, so a table held
+// elsewhere stops it before anything is emptied. Errors are not thrown:
+// they come back in the result.
 DataServiceResult RunDataService(engine::Session& session, int tag, DataServiceProgress& progress);
 
 }  // namespace kvzt::schema

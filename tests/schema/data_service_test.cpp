@@ -294,7 +294,9 @@ TEST(DataServiceStop, ATableHeldElsewhereStopsTheCommandThere) {
         EXPECT_EQ(r.stoppedAt->name, "DOXOD22");
         EXPECT_EQ(r.tablesDone, 2);
         EXPECT_EQ(engineCode(r), engine::code::TableInUse);
-        EXPECT_NE(r.stopText().indexOf(QStringLiteral("VX_B:DOXOD22")), -1) << r.stopText().toStdString();
+        EXPECT_EQ(r.stopText().toStdString(),
+                  "Команда остановлена на таблице VX_B:DOXOD22. Обработаны таблицы (2): VX_B:SPISOK32, "
+                  "VX_B:SVBASE32.");
         EXPECT_FALSE(r.errorText().isEmpty());
     }
     // The tables before it were done, the ones after it untouched.
@@ -315,7 +317,8 @@ TEST(DataServiceStop, ATableHeldElsewhereStopsTheCommandThere) {
         EXPECT_TRUE(r.errorText().startsWith(QStringLiteral("Table Pack Error: 10253.  ")))
             << r.errorText().toStdString();
     }
-    // A clear stops before emptying the held table; the tables before it are empty.
+    // A clear takes every table before it empties any: a held table stops
+    // it with nothing emptied, the tables before it included.
     {
         fillBaseData(*db.session);
         auto holder = db.session->openTable("VX_B", "VICET22");
@@ -323,12 +326,26 @@ TEST(DataServiceStop, ATableHeldElsewhereStopsTheCommandThere) {
         const DataServiceResult r = RunDataService(*db.session, 10, progress);
         ASSERT_FALSE(r.ok());
         EXPECT_EQ(r.stoppedAt->name, "VICET22");
+        EXPECT_EQ(r.tablesDone, 0);
+        EXPECT_EQ(r.stopText().toStdString(),
+                  "Команда остановлена на таблице VX_B:VICET22. Ни одна таблица не обработана.");
         auto doxod = db.session->openTable("VX_B", "DOXOD22", engine::OpenMode::ReadOnly);
-        EXPECT_TRUE(doxod->isEmpty());
+        EXPECT_FALSE(doxod->isEmpty());
         // The marks stay: the command did not reach them.
         auto list = db.session->openTable("VX_B", "SPISOK32", engine::OpenMode::ReadOnly);
         list->first();
         EXPECT_TRUE(list->asBoolean("ISSPRAV"));
+    }
+    // The taxpayer list held stops the clearing of incomes too (it would
+    // reset its marks last) and of incomes and list, before anything is emptied.
+    for (const int tag : {10, 11}) {
+        auto holder = db.session->openTable("VX_B", "SPISOK32");
+        RecordingProgress progress;
+        const DataServiceResult r = RunDataService(*db.session, tag, progress);
+        ASSERT_FALSE(r.ok()) << tag;
+        EXPECT_EQ(r.stoppedAt->name, "SPISOK32");
+        EXPECT_EQ(engineCode(r), engine::code::TableInUse);
+        EXPECT_FALSE(db.session->openTable("VX_B", "DOXOD22", engine::OpenMode::ReadOnly)->isEmpty()) << tag;
     }
 }
 
@@ -346,8 +363,9 @@ TEST(DataServiceCli, ClearRunsTheSameCommandAndStopsAtAHeldTable) {
         EXPECT_EQ(held.exitCode, 2);
         EXPECT_NE(held.err.find("VX_B:NH22"), std::string::npos) << held.err;
         EXPECT_NE(held.err.find("0x280D"), std::string::npos) << held.err;
+        EXPECT_NE(held.err.find("Ни одна таблица не обработана."), std::string::npos) << held.err;
     }
-    EXPECT_TRUE(db.session->openTable("VX_B", "SVBASE32")->isEmpty());
+    EXPECT_FALSE(db.session->openTable("VX_B", "SVBASE32")->isEmpty());
 
     const CommandResult income = cli({"clear", "--income"}, db);
     ASSERT_EQ(income.exitCode, 0) << income.err;
