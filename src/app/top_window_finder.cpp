@@ -7,6 +7,8 @@
 
 #include <QByteArray>
 
+#include "app/compound_text.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -37,8 +39,9 @@ namespace {
 // Asks an X server. The window manager lists its top-level clients in the
 // root's _NET_CLIENT_LIST; without a window manager (a bare server) the
 // top-level windows are the root's children, and under a manager that keeps
-// no list the clients sit one level down inside its frames. A title is
-// _NET_WM_NAME (UTF-8), else WM_NAME (UTF-8 or Latin-1).
+// no list the clients sit one level down inside its frames. A window's
+// title is its _NET_WM_NAME (UTF-8) or its legacy WM_NAME (STRING = Latin-1,
+// UTF8_STRING, or COMPOUND_TEXT: app/compound_text.h).
 class X11Finder : public TopWindowFinder {
 public:
     explicit X11Finder(QString display) : display_(std::move(display)) {}
@@ -61,6 +64,7 @@ private:
         xcb_atom_t clientList = XCB_ATOM_NONE;
         xcb_atom_t netWmName = XCB_ATOM_NONE;
         xcb_atom_t utf8String = XCB_ATOM_NONE;
+        xcb_atom_t compoundText = XCB_ATOM_NONE;
     };
 
     static xcb_atom_t atom(xcb_connection_t* c, const char* name) {
@@ -88,14 +92,23 @@ private:
         return value;
     }
 
-    static std::optional<QString> title(xcb_connection_t* c, const Atoms& atoms, xcb_window_t w) {
-        if (auto utf8 = property(c, w, atoms.netWmName, atoms.utf8String)) return QString::fromUtf8(*utf8);
+    // The window's titles: _NET_WM_NAME and the legacy WM_NAME, each when
+    // set and readable. Both count: a program may keep the host's title in
+    // either one alone.
+    static std::vector<QString> titles(xcb_connection_t* c, const Atoms& atoms, xcb_window_t w) {
+        std::vector<QString> result;
+        if (auto utf8 = property(c, w, atoms.netWmName, atoms.utf8String)) result.push_back(QString::fromUtf8(*utf8));
         xcb_atom_t type = XCB_ATOM_NONE;
         if (auto plain = property(c, w, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, &type)) {
-            if (type == atoms.utf8String) return QString::fromUtf8(*plain);
-            if (type == XCB_ATOM_STRING) return QString::fromLatin1(*plain);
+            if (type == atoms.utf8String) {
+                result.push_back(QString::fromUtf8(*plain));
+            } else if (type == XCB_ATOM_STRING) {
+                result.push_back(QString::fromLatin1(*plain));
+            } else if (type == atoms.compoundText) {
+                if (std::optional<QString> decoded = DecodeCompoundText(*plain)) result.push_back(*decoded);
+            }
         }
-        return std::nullopt;
+        return result;
     }
 
     static std::vector<xcb_window_t> children(xcb_connection_t* c, xcb_window_t w) {
@@ -113,9 +126,12 @@ private:
         atoms.clientList = atom(c, "_NET_CLIENT_LIST");
         atoms.netWmName = atom(c, "_NET_WM_NAME");
         atoms.utf8String = atom(c, "UTF8_STRING");
+        atoms.compoundText = atom(c, "COMPOUND_TEXT");
         auto matches = [&](xcb_window_t w) {
-            const std::optional<QString> t = title(c, atoms, w);
-            return t && *t == exactTitle;
+            for (const QString& t : titles(c, atoms, w)) {
+                if (t == exactTitle) return true;
+            }
+            return false;
         };
 
         for (xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c)); it.rem; xcb_screen_next(&it)) {

@@ -123,6 +123,15 @@ TEST(TopWindowFinder, FindsTheHostTitleOnABareServerAndThroughTheClientList) {
     EXPECT_TRUE(finder->topLevelWindowExists(u("Plain title")));
     x.window(QByteArray(), u("Модификатор \"Таксанта\"").toUtf8(), x.atom("UTF8_STRING"));
     EXPECT_TRUE(finder->topLevelWindowExists(u("Модификатор \"Таксанта\"")));
+    // The legacy title alone, in compound text with its Cyrillic segment and
+    // in Latin-1, is found too; so is a window whose two titles differ.
+    x.window(QByteArray(), QByteArray("\"\x1B-L\xBC\xDE\xD4\x1B-A\xE9\""), x.atom("COMPOUND_TEXT"));
+    EXPECT_TRUE(finder->topLevelWindowExists(u("\"Модé\"")));
+    x.window(QByteArray(), QByteArray("Caf\xE9"));
+    EXPECT_TRUE(finder->topLevelWindowExists(u("Café")));
+    x.window(u("Новое").toUtf8(), QByteArray("\x1B-L\xC1\xE2\xD0\xE0\xDE\xD5"), x.atom("COMPOUND_TEXT"));
+    EXPECT_TRUE(finder->topLevelWindowExists(u("Старое")));
+    EXPECT_TRUE(finder->topLevelWindowExists(u("Новое")));
 
     // A window manager's client list, when there is one, is what counts.
     const xcb_window_t listed = x.window(u("Другое окно").toUtf8(), QByteArray());
