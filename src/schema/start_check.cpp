@@ -106,7 +106,7 @@ void checkTableHeader(engine::Database& database, const QString& file, const QSt
         report.inconsistentTables.append(label);
         report.failures.append(label + QStringLiteral(": ") + QString::fromUtf8(error.what()) +
                                QStringLiteral(". Исправьте таблицу командой «kvzt-cli repair ") +
-                               tableNameOf(file) + QStringLiteral("»"));
+                               tableNameOf(file) + QStringLiteral("» при закрытой программе"));
     }
 }
 

@@ -370,7 +370,8 @@ TEST(StartCheck, NamesTheRepairCommandForATableWhoseHeaderDisagreesWithItsFile) 
     ASSERT_EQ(report.failures.size(), 1) << report.failures.join("\n").toStdString();
     const QString failure = report.failures.first();
     EXPECT_TRUE(failure.startsWith("VX_B:SPISOK32.DBF: ")) << failure.toStdString();
-    EXPECT_TRUE(failure.endsWith(". Исправьте таблицу командой «kvzt-cli repair SPISOK32»")) << failure.toStdString();
+    EXPECT_TRUE(failure.endsWith(". Исправьте таблицу командой «kvzt-cli repair SPISOK32» при закрытой программе"))
+        << failure.toStdString();
     EXPECT_TRUE(report.rebuiltIndexes.isEmpty());
     EXPECT_TRUE(report.indexedTables.isEmpty());
     EXPECT_TRUE(kvzt::test::readFile(pair.base + "/SPISOK32.MDX") == index);
