@@ -34,6 +34,14 @@ std::uint32_t countDeleted(engine::Table& table) {
     return deleted;
 }
 
+// Which driver byte gave the code page: a known one, none (0), or one we do
+// not know, when the opener's default is used.
+std::string driverDescription(std::uint8_t driver) {
+    if (engine::codePageOfDriver(driver)) return formatText("драйвер языка 0x%02X", unsigned(driver));
+    if (driver == 0) return "драйвер языка не указан, по умолчанию";
+    return formatText("неизвестный драйвер 0x%02X, по умолчанию", unsigned(driver));
+}
+
 }  // namespace
 
 int runInfo(const Arguments& arguments) {
@@ -50,9 +58,8 @@ int runInfo(const Arguments& arguments) {
     text += formatText("Версия: 0x%02X\n", unsigned(header.version));
     text += "Последнее изменение: " +
             (header.lastUpdate.isValid() ? header.lastUpdate.toDisplay() : std::string("не указано")) + "\n";
-    const bool ownDriver = engine::codePageOfDriver(header.languageDriver).has_value();
-    text += formatText("Кодовая страница: %d (драйвер языка 0x%02X%s)\n", int(table->codePage()),
-                   unsigned(header.languageDriver), ownDriver ? "" : ", по умолчанию");
+    text += formatText("Кодовая страница: %d (%s)\n", int(table->codePage()),
+                       driverDescription(header.languageDriver).c_str());
     text += formatText("Записей: %u, из них помечено на удаление: %u\n", unsigned(table->recordCount()),
                    unsigned(countDeleted(*table)));
     text += formatText("Длина записи: %d байт, длина заголовка: %d байт\n", table->file().recordLength(),

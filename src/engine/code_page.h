@@ -1,6 +1,9 @@
 #pragma once
-// The two Cyrillic code pages the host's files use, with exact 256-entry maps
-// so that every byte survives a round trip through UTF-8 unchanged.
+// The single-byte code pages of dBase tables, with exact 256-entry maps so
+// that every byte survives a round trip through UTF-8 unchanged. The host's
+// own files are 866 and 1251; the others are read so that tables made by
+// other programs (Latin and Central European language drivers) keep their
+// letters.
 
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +13,16 @@
 
 namespace kvzt::engine {
 
-enum class CodePage { Cp866 = 866, Cp1251 = 1251 };
+enum class CodePage {
+    Cp437 = 437,
+    Cp850 = 850,
+    Cp852 = 852,
+    Cp865 = 865,
+    Cp866 = 866,
+    Cp1250 = 1250,
+    Cp1251 = 1251,
+    Cp1252 = 1252,
+};
 
 // Table bytes → UTF-8.
 std::string toUtf8(std::string_view bytes, CodePage cp);
@@ -29,5 +41,7 @@ std::string upperUtf8(std::string_view utf8);
 std::uint8_t languageDriverOf(CodePage cp);
 // Code page named by a language-driver byte; nothing for 0 and unknown bytes.
 std::optional<CodePage> codePageOfDriver(std::uint8_t driver);
+// Code page by its number (437, 866, 1251, ...); nothing for one we lack.
+std::optional<CodePage> codePageOfNumber(int number);
 
 }  // namespace kvzt::engine

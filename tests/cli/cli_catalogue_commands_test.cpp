@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "engine/database.h"
@@ -65,9 +66,22 @@ TEST(CliCommands, InfoDescribesHeaderFieldsAndTags) {
     const CommandResult r = cli({"info", dir.file("holdings.dbf")});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     for (const char* expected : {"Записей: 40", "ACCT_NBR", "PUR_PRICE", "F    6  2", "Теги (", "SYMBOL",
-                                 "Кодовая страница: 866"}) {
+                                 "Кодовая страница: 437 (драйвер языка 0x1B)"}) {
         EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
     }
+
+    // A driver byte we have no map for is named, and the directory's default is read.
+    {
+        std::FILE* f = std::fopen(dir.file("industry.dbf").c_str(), "r+b");
+        ASSERT_TRUE(f);
+        std::fseek(f, 29, SEEK_SET);
+        std::fputc(0x7E, f);
+        std::fclose(f);
+    }
+    const CommandResult unknown = cli({"info", dir.file("industry.dbf")});
+    ASSERT_EQ(unknown.exitCode, 0) << unknown.err;
+    EXPECT_NE(unknown.out.find("Кодовая страница: 866 (неизвестный драйвер 0x7E, по умолчанию)"), std::string::npos)
+        << unknown.out;
 }
 
 TEST(CliCommands, VerifyAcceptsSoundIndexesAndReportsADataChangeTheIndexMissed) {

@@ -5,12 +5,29 @@
 
 using namespace kvzt::engine;
 
-TEST(CodePage, EveryByteSurvivesTheRoundTripInBothCodePages) {
+const CodePage kAllPages[] = {CodePage::Cp437,  CodePage::Cp850,  CodePage::Cp852,  CodePage::Cp865,
+                               CodePage::Cp866,  CodePage::Cp1250, CodePage::Cp1251, CodePage::Cp1252};
+
+TEST(CodePage, EveryByteSurvivesTheRoundTripInEveryCodePage) {
     std::string all;
     for (int b = 0; b < 256; ++b) all += char(b);
-    for (CodePage cp : {CodePage::Cp866, CodePage::Cp1251}) {
+    for (CodePage cp : kAllPages) {
         EXPECT_EQ(fromUtf8(toUtf8(all, cp), cp), all) << int(cp);
+        // Truncating encoder stops at the capacity without overrunning.
+        char four[4];
+        EXPECT_EQ(fromUtf8Into(toUtf8(all.substr(0x80, 10), cp), cp, four, 4), 4u);
+        EXPECT_EQ(std::string(four, 4), all.substr(0x80, 4)) << int(cp);
     }
+}
+
+TEST(CodePage, LatinLettersLandOnTheirCodePageBytes) {
+    EXPECT_EQ(toUtf8("\xA5\xA4\x80", CodePage::Cp437), "ÑñÇ");
+    EXPECT_EQ(fromUtf8("Ø", CodePage::Cp850), "\x9D");
+    EXPECT_EQ(fromUtf8("Łź", CodePage::Cp852), "\x9D\xAB");
+    EXPECT_EQ(fromUtf8("Ø", CodePage::Cp865), "\x9D");
+    EXPECT_EQ(fromUtf8("Řż", CodePage::Cp1250), "\xD8\xBF");
+    EXPECT_EQ(fromUtf8("€Œ", CodePage::Cp1252), "\x80\x8C");
+    EXPECT_EQ(fromUtf8("Ж", CodePage::Cp1252), "?");
 }
 
 TEST(CodePage, CyrillicLettersLandOnTheirCodePageBytes) {
@@ -36,7 +53,15 @@ TEST(CodePage, LanguageDriverBytes) {
     EXPECT_EQ(codePageOfDriver(0x65), CodePage::Cp866);
     EXPECT_EQ(codePageOfDriver(0xC9), CodePage::Cp1251);
     EXPECT_FALSE(codePageOfDriver(0).has_value());
-    EXPECT_FALSE(codePageOfDriver(0x1B).has_value());
+    EXPECT_EQ(codePageOfDriver(0x1B), CodePage::Cp437);
+    EXPECT_EQ(codePageOfDriver(0x37), CodePage::Cp850);
+    EXPECT_EQ(codePageOfDriver(0x64), CodePage::Cp852);
+    EXPECT_EQ(codePageOfDriver(0x17), CodePage::Cp865);
+    EXPECT_EQ(codePageOfDriver(0x66), CodePage::Cp866);  // what Russian tools write
+    EXPECT_EQ(codePageOfDriver(0xC8), CodePage::Cp1250);
+    EXPECT_EQ(codePageOfDriver(0x57), CodePage::Cp1252);
+    EXPECT_FALSE(codePageOfDriver(0x7E).has_value());
+    for (CodePage cp : kAllPages) EXPECT_EQ(codePageOfDriver(languageDriverOf(cp)), cp) << int(cp);
 }
 
 TEST(Date, DbfTextJulianDayAndDisplay) {

@@ -1,6 +1,7 @@
 """Independent reader and writer of .dbf files for the tests (python3-dbf).
 
-read PATH        prints the table as JSON: code page, fields, records
+read PATH [CP]   prints the table as JSON: code page, fields, records
+                 (CP, such as cp437, reads a table whose driver byte is 0)
 write PATH       makes a table from a JSON description on standard input:
                  {"fields": "NAME C(10); N N(5,2)", "codepage": "cp866",
                   "records": [[values...], ...], "deleted": [indexes]}
@@ -26,8 +27,8 @@ def plain(value):
     return value
 
 
-def read(path):
-    table = dbf.Table(path)
+def read(path, codepage=None):
+    table = dbf.Table(path, codepage=codepage) if codepage else dbf.Table(path)
     table.open(dbf.READ_ONLY)
     with open(path, "rb") as raw:
         head = raw.read(32 + 32 * len(table.field_names))
@@ -61,4 +62,4 @@ def write(path):
 
 
 if __name__ == "__main__":
-    {"read": read, "write": write}[sys.argv[1]](sys.argv[2])
+    {"read": read, "write": write}[sys.argv[1]](*sys.argv[2:])

@@ -102,7 +102,9 @@ TfmSpisDbl::TfmSpisDbl(data::TdmKVZT& dm, QWidget* parent) : QDialog(parent), dm
     FindDlg = new FindTextDialog(this);
     FindDlg->findNext = [this](const QString& searched, bool forward) { findSurname(searched, forward); };
 
-    // The person views read the current duplicate from this window's cursor.
+    // The person views read the current duplicate from this window's cursor,
+    // and belong to this window while it runs so that its modality spares them.
+    AttachPersonViews(this);
     fmIFLData().setSource(&dm_, tbDubl_.get());
     fmSFLData().setSource(&dm_, tbDubl_.get());
 }
@@ -112,7 +114,7 @@ TfmSpisDbl::~TfmSpisDbl() {
 }
 
 void TfmSpisDbl::closeTable() {
-    ClosePersonViews();
+    DetachPersonViews();
     fmIFLData().setSource(nullptr, nullptr);
     fmSFLData().setSource(nullptr, nullptr);
     data::EndTypeAhead();

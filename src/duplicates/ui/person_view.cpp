@@ -1,6 +1,8 @@
 #include "duplicates/ui/person_view.h"
 
 #include <QGridLayout>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -9,6 +11,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "data/data_module.h"
 #include "data/ui/form_layout.h"
@@ -20,6 +24,8 @@ namespace kvzt::duplicates::ui {
 namespace {
 
 const QColor kSilver(0xC0, 0xC0, 0xC0);
+const QSize kViewSize(412, 347);
+const QPoint kImportedPlace(200, 108);
 
 QFont arial(int pixelSize) {
     QFont font(QStringLiteral("Arial"));
@@ -62,8 +68,8 @@ TfmIFLData::TfmIFLData(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("fmIFLData"));
     setWindowTitle(QStringLiteral("Импортируемая запись таксанта"));
     setModal(false);
-    resize(412, 347);
-    move(200, 108);
+    resize(kViewSize);
+    move(kImportedPlace);
     setFont(arial(12));
     QPalette windowPalette = palette();
     windowPalette.setColor(QPalette::Window, kSilver);
@@ -222,6 +228,15 @@ void TfmIFLData::keyPressEvent(QKeyEvent* event) {
 TfmSFLData::TfmSFLData(QWidget* parent) : TfmIFLData(parent) {
     setObjectName(QStringLiteral("fmSFLData"));
     setWindowTitle(QStringLiteral("Запись в базе данных программы \"Таксант\""));
+    // Beside the imported view rather than over it, so both can be compared;
+    // kept on the screen (a 1024-pixel screen has just the room). A place the
+    // user gave it before wins.
+    QPoint place(kImportedPlace.x() + kViewSize.width() + 12, kImportedPlace.y());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect room = screen->availableGeometry();
+        place.setX(std::max(room.left(), std::min(place.x(), room.right() - kViewSize.width() - 8)));
+    }
+    move(place);
     data::LoadFormLayout(this);
 }
 

@@ -1,6 +1,7 @@
 #include "duplicates/ui/person_views.h"
 
 #include <QCoreApplication>
+#include <QWidget>
 
 #include "duplicates/ui/person_view.h"
 
@@ -42,6 +43,31 @@ void ClosePersonViews() {
     if (!imported) return;
     imported->hide();
     stored->hide();
+}
+
+namespace {
+
+// setParent forgets a window's place; the views keep theirs.
+void setOwner(QWidget* view, QWidget* owner) {
+    if (view->parentWidget() == owner) return;
+    const QPoint place = view->pos();
+    view->setParent(owner, view->windowFlags() | Qt::Window);
+    view->move(place);
+}
+
+}  // namespace
+
+void AttachPersonViews(QWidget* review) {
+    createViews();
+    setOwner(imported, review);
+    setOwner(stored, review);
+}
+
+void DetachPersonViews() {
+    if (!imported) return;
+    ClosePersonViews();
+    setOwner(imported, nullptr);
+    setOwner(stored, nullptr);
 }
 
 }  // namespace kvzt::duplicates::ui

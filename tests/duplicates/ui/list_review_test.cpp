@@ -19,7 +19,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <functional>
 #include <memory>
@@ -392,6 +394,54 @@ TEST_F(ListReviewTest, PersonViewsFollowTheGridAndColourInvalidCaptions) {
     EXPECT_EQ(imported.edFam->text(), u("Alpha"));
     window.reset();
     EXPECT_FALSE(imported.isVisible());
+}
+
+// A click that comes through the window system, as a user's does: the
+// toolkit drops it when a modal window other than the target's owner runs.
+void systemClick(QWidget* target) {
+    QWidget* top = target->window();
+    ASSERT_TRUE(top->windowHandle());
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, target->mapTo(top, target->rect().center()));
+    QApplication::processEvents();
+}
+
+// The views opened from a review that runs modally, as the program runs it:
+// they take the user's clicks and keys, close, stand apart, and outlive it.
+TEST_F(ListReviewTest, ViewsBesideARunningModalReviewTakeInputAndClose) {
+    addStored(12, "Петров");
+    addDups({{"Alpha", "", 12}});
+    window = std::make_unique<TfmSpisDbl>(*dm);
+    window->ask = [](const QString&, const QString&, const QString&, bool) { return 1; };
+    auto& imported = duplicates::ui::fmIFLData();
+    auto& stored = duplicates::ui::fmSFLData();
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        ran = true;
+        EXPECT_EQ(QApplication::activeModalWidget(), window.get());
+        systemClick(window->bnImp);
+        systemClick(window->bnNp);
+        EXPECT_TRUE(imported.isVisible());
+        ASSERT_TRUE(stored.isVisible());
+        EXPECT_EQ(stored.edFam->text(), u("Петров"));
+        EXPECT_NE(stored.pos(), imported.pos());
+
+        systemClick(stored.OKBtn);
+        EXPECT_FALSE(stored.isVisible()) << "\"Закрыть\" of a view beside a modal review";
+        QTest::keyClick(imported.windowHandle(), Qt::Key_Escape);
+        QApplication::processEvents();
+        EXPECT_FALSE(imported.isVisible()) << "Esc in a view beside a modal review";
+
+        systemClick(window->bnImp);
+        EXPECT_TRUE(imported.isVisible());
+        window->close();
+    });
+    window->exec();
+    ASSERT_TRUE(ran);
+    EXPECT_FALSE(imported.isVisible());
+    EXPECT_EQ(imported.parentWidget(), nullptr);
+    window.reset();
+    // Still there for the next review.
+    EXPECT_EQ(imported.windowTitle(), u("Импортируемая запись таксанта"));
 }
 
 // The process window alone, over its own cursor: a stop pressed during the
