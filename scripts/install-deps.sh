@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the build needs (and, with "test", the tests).
 # Runs apt-get only for packages that are missing.
 set -e
-packages="cmake ninja-build g++ qt6-base-dev libgl-dev libxcb1-dev pkg-config fonts-dejavu-core"
+packages="cmake ninja-build g++ qt6-base-dev qt6-translations-l10n libgl-dev libxcb1-dev pkg-config fonts-dejavu-core"
 if [ "$1" = "test" ]; then
     packages="$packages libgtest-dev libgmock-dev libbenchmark-dev fpc fp-units-db libdbd-xbase-perl python3-dbf xvfb xauth x11-utils"
 fi

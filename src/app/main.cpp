@@ -2,7 +2,6 @@
 // data module on the configured (or embedded default) database, then the
 // message loop until the main window closes.
 
-#include <QLibraryInfo>
 #include <QStandardPaths>
 #include <QTranslator>
 
@@ -13,6 +12,7 @@
 
 #include "app/engine_error_box.h"
 #include "app/main_window.h"
+#include "app/toolkit_translation.h"
 #include "data/data_module.h"
 #include "engine/errors.h"
 #include "engine/run_lock.h"
@@ -28,8 +28,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(kvzt::app::kApplicationTitle);
     // The toolkit's own dialogs (file dialog, message boxes) in Russian too.
     QTranslator toolkitTexts;
-    if (toolkitTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    if (kvzt::app::LoadToolkitTranslation(toolkitTexts, QCoreApplication::applicationDirPath())) {
         app.installTranslator(&toolkitTexts);
     }
 
