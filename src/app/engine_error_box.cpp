@@ -1,16 +1,16 @@
 #include "app/engine_error_box.h"
 
-#include <QMessageBox>
 
 #include <exception>
 
+#include "data/ui/long_message_box.h"
 #include "engine/errors.h"
 
 namespace kvzt::app {
 
 void ShowEngineError(QWidget* parent, const QString& message) {
-    QMessageBox::critical(parent ? parent : QApplication::activeWindow(), QCoreApplication::applicationName(),
-                          message);
+    // A long text (many tables failing at start-up, say) scrolls in its box.
+    data::ShowLongError(parent, QCoreApplication::applicationName(), message);
 }
 
 bool KvztApplication::notify(QObject* receiver, QEvent* event) {

@@ -43,6 +43,11 @@ private:
     int code_;
 };
 
+// Our own Russian text for a system error number ("файл или каталог не
+// найден" for ENOENT, ...); a number without one is named with the system's
+// text after it.
+std::string systemErrorText(int errnoValue);
+
 // Throws EngineError(code::Io or code::DiskFull) describing errno for `what` (a path or action).
 [[noreturn]] void throwIoError(const std::string& what, int errnoValue);
 

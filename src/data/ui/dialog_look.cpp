@@ -7,6 +7,8 @@
 #include <QPalette>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace kvzt::data::dialog_look {
 
 void setUpWindow(QDialog* dialog, const QString& caption, int width, int height) {
@@ -27,6 +29,30 @@ void centreOnScreen(QWidget* window) {
     QRect frame = window->frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     window->move(frame.topLeft());
+}
+
+int extraWidthFor(std::initializer_list<const QLabel*> lines, int baseWidth) {
+    int extra = 0;
+    for (const QLabel* line : lines) {
+        if (line->text().isEmpty()) continue;
+        const QMargins margins = line->contentsMargins();
+        // A few pixels of slack: a label elides nothing, it simply clips.
+        const int needed = line->fontMetrics().horizontalAdvance(line->text()) + margins.left() + margins.right() + 6;
+        extra = std::max(extra, needed - baseWidth);
+    }
+    return extra;
+}
+
+void setTextColour(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::WindowText, colour);
+        palette.setColor(group, QPalette::ButtonText, colour);
+    }
+    // Grey with a light shadow, as a disabled caption is drawn on silver.
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(128, 128, 128));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(128, 128, 128));
+    widget->setPalette(palette);
 }
 
 QFrame* makeBevel(QWidget* parent, int left, int top, int width, int height) {

@@ -12,6 +12,7 @@
 
 #include <exception>
 
+#include "data/ui/dialog_look.h"
 #include "data/ui/form_layout.h"
 #include "data/ui/warning_dialog.h"
 
@@ -34,12 +35,7 @@ QFont arial(int pixelSize, bool bold) {
     return font;
 }
 
-void setButtonTextColour(QPushButton* button, const QColor& colour) {
-    QPalette palette = button->palette();
-    palette.setColor(QPalette::ButtonText, colour);
-    palette.setColor(QPalette::WindowText, colour);
-    button->setPalette(palette);
-}
+void setButtonTextColour(QPushButton* button, const QColor& colour) { dialog_look::setTextColour(button, colour); }
 
 }  // namespace
 

@@ -14,6 +14,7 @@
 #include <exception>
 
 #include "data/data_module.h"
+#include "data/ui/dialog_look.h"
 #include "data/ui/form_layout.h"
 #include "engine/session.h"
 #include "schema/index_catalogue.h"
@@ -33,12 +34,7 @@ QFont arial(int pixelSize, bool bold) {
     return font;
 }
 
-void setTextColour(QWidget* widget, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    palette.setColor(QPalette::ButtonText, colour);
-    widget->setPalette(palette);
-}
+void setTextColour(QWidget* widget, const QColor& colour) { data::dialog_look::setTextColour(widget, colour); }
 
 // The gauge: a navy bar on silver with the percentage in bold, black over
 // the silver and white over the bar, so that it reads at any position.

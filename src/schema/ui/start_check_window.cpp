@@ -12,8 +12,10 @@
 
 #include "data/data_module.h"
 #include "data/path_helpers.h"
+#include "data/ui/long_message_box.h"
 #include "engine/errors.h"
 #include "engine/session.h"
+#include "schema/start_failure_lines.h"
 
 namespace kvzt::schema::ui {
 
@@ -46,7 +48,7 @@ void centreOnScreen(QWidget& window) {
     window.move(frame.topLeft());
 }
 
-void showFailures(QWidget* parent, const StartCheckReport& report) {
+void showFailures(QWidget* parent, engine::Session& session, const StartCheckReport& report) {
     if (!report.rebuiltIndexes.isEmpty()) {
         QMessageBox::warning(parent ? parent : QApplication::activeWindow(), QCoreApplication::applicationName(),
                              QStringLiteral("Повреждённые индексы построены заново:\n") +
@@ -55,8 +57,14 @@ void showFailures(QWidget* parent, const StartCheckReport& report) {
     if (report.ok()) {
         return;
     }
-    QMessageBox::critical(parent ? parent : QApplication::activeWindow(), QCoreApplication::applicationName(),
-                          report.failures.join(QLatin1Char('\n')));
+    const QStringList lines = StartFailureLines(report, [&session](const QString& alias) -> std::optional<QString> {
+        try {
+            return QString::fromStdString(session.aliasPath(alias.toStdString()));
+        } catch (const engine::EngineError&) {
+            return std::nullopt;  // an unknown alias: its own failure lines say so
+        }
+    });
+    data::ShowLongError(parent, QCoreApplication::applicationName(), lines.join(QLatin1Char('\n')));
 }
 
 }  // namespace
@@ -183,7 +191,7 @@ TfmProgOpen* RunStartCheckWindow(QWidget* parent, data::TdmKVZT& dm) {
         dm.closeAlwaysOpenTables();
     }
     TfmProgOpen* window = RunStartCheckWindow(parent, dm.session());
-    showFailures(parent, window->report());
+    showFailures(parent, dm.session(), window->report());
     if (wasConnected) {
         try {
             dm.openAlwaysOpenTables();

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "data/ui/dialog_look.h"
 #include "data/ui/question_dialog.h"
 #include "data/ui/warning_dialog.h"
 #include "support/qt_app_support.h"
@@ -155,4 +156,56 @@ TEST(QuestionDialog, EightyCharactersShowAsSeventy) {
     EXPECT_EQ(q.lbMes1->text(), eighty.left(70));
     EXPECT_EQ(q.lbMes2->text(), eighty.left(70));
     EXPECT_EQ(q.lbQuest->text(), eighty.left(70));
+}
+
+// Lines longer than the windows' own width: the window grows so that no line
+// is cut (and stays centred), the buttons stay in the middle; short lines keep
+// the windows' own size.
+TEST(Dialogs, GrowToTheirLongestLineWithTheirOwnSizeTheLeast) {
+    kvzt::test::qtApp();
+    const auto fits = [](const QLabel* line) {
+        return line->fontMetrics().horizontalAdvance(line->text()) + line->contentsMargins().left() +
+                   line->contentsMargins().right() <= line->width();
+    };
+    TfmQueston q;
+    q.setMessages(u("Вы уверены, что хотите удалить записи из классификатора адресов"),
+                  u("по всем выбранным регионам Российской Федерации, без возврата?"), u("Продолжать?"), true);
+    showAndActivate(q);
+    EXPECT_GT(q.width(), 399);
+    EXPECT_EQ(q.height(), 130);
+    EXPECT_TRUE(fits(q.lbMes1) && fits(q.lbMes2) && fits(q.lbQuest));
+    EXPECT_LE(q.bevel->geometry().right(), q.width());
+    EXPECT_TRUE(centred(q));
+    const int middle = (q.OKBtn->geometry().left() + q.bbnCanc->geometry().right()) / 2;
+    EXPECT_NEAR(middle, q.width() / 2, 8);
+    q.hide();
+
+    TfmAhtung w;
+    w.setMessages(u("Таблица SPISOK32 псевдонима VX_B повреждена и не может быть открыта сейчас"), u("x"));
+    showAndActivate(w);
+    EXPECT_GT(w.width(), 374);
+    EXPECT_TRUE(fits(w.lbMes1));
+    EXPECT_NEAR(w.OKBtn->geometry().center().x(), w.width() / 2, 8);
+    EXPECT_TRUE(centred(w));
+    w.hide();
+
+    TfmAhtung shortOne;
+    shortOne.setMessages(u("Коротко"), u("и ясно"));
+    showAndActivate(shortOne);
+    EXPECT_EQ(shortOne.size(), QSize(374, 120));
+}
+
+// A coloured caption ("! Готово !" in green) keeps its colour only while its
+// button is enabled: disabled, it is drawn grey and so looks disabled.
+TEST(Dialogs, ColouredButtonLooksDisabledWhenDisabled) {
+    kvzt::test::qtApp();
+    QPushButton button(u("! Готово !"));
+    kvzt::data::dialog_look::setTextColour(&button, QColor(0, 128, 0));
+    button.resize(130, 28);
+    const QImage enabled = button.grab().toImage();
+    button.setEnabled(false);
+    const QImage disabled = button.grab().toImage();
+    EXPECT_NE(enabled, disabled);
+    EXPECT_EQ(button.palette().color(QPalette::Active, QPalette::ButtonText), QColor(0, 128, 0));
+    EXPECT_NE(button.palette().color(QPalette::Disabled, QPalette::ButtonText), QColor(0, 128, 0));
 }
