@@ -208,7 +208,8 @@ Statement PeopleGenerator::statement(const Person& p, int linesWanted) {
     s.idDok = s.id;
     s.jobStatus = p.jobStatus;
     const int firstMonth = options_.exactCounts || !oneIn(6) ? 1 : draw(2, 10);
-    s.months = std::to_string(13 - firstMonth);
+    // The taxed months as the host keeps them: twelve "0"/"1" characters, January first.
+    s.months = std::string(std::size_t(firstMonth - 1), '0') + std::string(std::size_t(13 - firstMonth), '1');
     const int monthly = draw(30, 400) * 100;  // monthly pay, roubles
     std::array<long long, 12> perMonth{};
     for (int i = 0; i < linesWanted; ++i) {

@@ -33,7 +33,7 @@ struct Deduction {
 struct Statement {
     int id = 0;      // Win 3.2 Id (statement key)
     int idDok = 0;   // Win 3.2 IdDok / DOS 2.* NomDok
-    std::string months;     // MES / Period
+    std::string months;     // MES / Period: a mask of 12 "0"/"1", one per month
     std::string jobStatus;  // JOBSTATUS / MESTO
     double sgdSum = 0, oblagSum = 0, ischDohSum = 0, udSum = 0;
     double sumNalInsp = 0;

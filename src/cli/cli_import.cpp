@@ -72,8 +72,10 @@ int runImport(const Arguments& arguments) {
     }
 
     if (const auto warning = import::CheckImportFiles(request.srcDir, request.kind, request.impDir)) {
+        // A source or reference file that is not there is an error of the
+        // command (as a missing kladr.dbf is), not a failed check of data.
         err(warning->line1.toStdString() + "\n" + warning->line2.toStdString() + "\n");
-        return kExitCheckFailed;
+        return kExitError;
     }
 
     const std::unique_ptr<engine::Session> session = openSession(args);

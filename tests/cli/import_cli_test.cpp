@@ -43,7 +43,7 @@ TEST(ImportCli, RefusesMissingFilesAndBadUsage) {
     ImportFixture f;
     f.makeWinSources();
     const CommandResult missing = cli(f, {"--kind", "2", f.src.path(), "--imp-dir", f.imp.path()});
-    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.exitCode, 2);
     EXPECT_NE(missing.err.find("На указанном пути нет файла \"spisok.dbf\"\nИмпорт не возможен"), std::string::npos)
         << missing.err;
     EXPECT_EQ(cli(f, {"--kind", "1", f.src.path()}).exitCode, 2);

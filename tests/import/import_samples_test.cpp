@@ -300,3 +300,24 @@ TEST(ImportSamples, ImportingBothSetsMeetsThePlannedDuplicates) {
     EXPECT_EQ(stored["Васильева"], 2);
     EXPECT_EQ(readAll(db.base.file("NH22.DBF"), CodePage::Cp1251).size(), 2u) << "one object from each set";
 }
+
+// The taxed months of every committed statement are a mask of twelve "0"/"1"
+// (what the statement views read), with at least one month taxed.
+TEST(ImportSamples, StatementMonthsAreTwelveCharacterMasks) {
+    const auto isMask = [](const std::string& m) {
+        return m.size() == 12 && m.find_first_not_of("01") == std::string::npos && m.find('1') != std::string::npos;
+    };
+    int statements = 0;
+    auto dos = Table::open(setDir("dos2") + "/spisok.dbf", OpenMode::ReadOnly, CodePage::Cp866);
+    for (dos->first(); !dos->eof(); dos->next()) {
+        if (dos->asInteger("NOMDOK") == 0) continue;  // a person without a statement
+        EXPECT_TRUE(isMask(dos->asString("PERIOD"))) << dos->asString("PERIOD");
+        ++statements;
+    }
+    auto win = Table::open(setDir("win32") + "/svbase32.dbf", OpenMode::ReadOnly, CodePage::Cp1251);
+    for (win->first(); !win->eof(); win->next()) {
+        EXPECT_TRUE(isMask(win->asString("MES"))) << win->asString("MES");
+        ++statements;
+    }
+    EXPECT_GT(statements, 16);
+}
