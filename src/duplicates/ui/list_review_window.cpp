@@ -201,6 +201,8 @@ void TfmSpisDbl::buildWidgets() {
     titles->setStretchLastSection(false);
     titles->setSectionsMovable(true);  // a dragged column is put back (keepColumnOrder)
     dbgDubl->setModel(model_);
+    // The name column's text is left-aligned under a centred title.
+    model_->setHeaderData(0, Qt::Horizontal, QVariant::fromValue(Qt::Alignment(Qt::AlignCenter)), Qt::TextAlignmentRole);
     dbgDubl->setColumnWidth(0, 238);
     const QFontMetrics titleMetrics(titles->font());
     dbgDubl->setColumnWidth(1, std::max(64, titleMetrics.horizontalAdvance(QStringLiteral("Дата рожд.")) + 12));

@@ -198,9 +198,10 @@ void TfmSvedDbl::buildWidgets() {
     titles->setHighlightSections(false);
     titles->setStretchLastSection(false);
     QPalette titlePalette = titles->palette();
-    titlePalette.setColor(QPalette::Button, kSilver);
-    titlePalette.setColor(QPalette::Window, kSilver);
-    titlePalette.setColor(QPalette::ButtonText, Qt::black);
+    // Bold silver titles on the grey of the fixed cells, as in the list review.
+    titlePalette.setColor(QPalette::Button, kGrey);
+    titlePalette.setColor(QPalette::Window, kGrey);
+    titlePalette.setColor(QPalette::ButtonText, kSilver);
     titles->setPalette(titlePalette);
     dbgSvDubl->setModel(model_);
     // The name column's text is left-aligned under a centred title.

@@ -11,7 +11,9 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <QHelpEvent>
 #include <QTableView>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -78,6 +80,24 @@ public:
         font.setBold(true);
         const QFontMetrics metrics(font);
         return {metrics.horizontalAdvance(index.data().toString()) + 6, metrics.height() + kTextTop + 2};
+    }
+
+    // A text the column cuts (long names of incomes and documents) shows
+    // whole as a tooltip; a text that fits shows none.
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        if (event->type() != QEvent::ToolTip || !index.isValid()) {
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        }
+        const QString text = index.data(Qt::DisplayRole).toString();
+        QFont font = option.font;
+        font.setBold(true);  // the widest the text is drawn (in the selected row)
+        if (QFontMetrics(font).horizontalAdvance(text) + 4 > option.rect.width()) {
+            QToolTip::showText(event->globalPos(), text, view->viewport(), option.rect);
+        } else {
+            QToolTip::hideText();
+        }
+        return true;
     }
 };
 

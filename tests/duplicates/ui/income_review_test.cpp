@@ -252,6 +252,11 @@ TEST(IncomeReview, SurnameSearchAndTypeAhead) {
     EXPECT_EQ(w->model()->headerData(0, Qt::Horizontal).toString(), u("Б"));
     keyClick(w->dbgSvDubl, Qt::Key_Tab);
     EXPECT_EQ(w->model()->headerData(0, Qt::Horizontal).toString(), u("Фамилия И.О."));
+    // Bold silver titles on grey.
+    const QHeaderView* titles = w->dbgSvDubl->horizontalHeader();
+    EXPECT_TRUE(titles->font().bold());
+    EXPECT_EQ(titles->palette().color(QPalette::ButtonText), QColor(192, 192, 192));
+    EXPECT_EQ(titles->palette().color(QPalette::Button), QColor(128, 128, 128));
     w->reject();
 }
 

@@ -251,6 +251,9 @@ TEST_F(ListReviewTest, TypeAheadInTheNameTitleAndColumnsThatCannotBeMoved) {
     EXPECT_EQ(currentRow(), 1);
     keyClick(grid, Qt::Key_Tab);
     EXPECT_EQ(titleOfNames(), u("Фамилия И.О."));
+    // The names' title stays centred over their left-aligned text.
+    const auto titleAlignment = window->model()->headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>();
+    EXPECT_EQ(titleAlignment & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
 
     QHeaderView* header = window->dbgDubl->horizontalHeader();
     const int widthOfNames = header->sectionSize(0);

@@ -9,7 +9,9 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QHelpEvent>
 #include <QTableView>
+#include <QToolTip>
 
 #include <memory>
 #include <vector>
@@ -328,4 +330,30 @@ TEST(SprToolsWindow, CellsAreColouredBySelectionAndFlag) {
     // The flag column of an entry out of use is blank.
     const TextColours blankFlag = textColoursIn(image, w->dbgSpr->visualRect(w->model()->index(0, 2)));
     EXPECT_FALSE(blankFlag.silver || blankFlag.yellow);
+}
+
+// A name longer than its column shows whole as a tooltip over its cell; a
+// code that fits shows none.
+TEST(SprToolsWindow, ANameCutByTheColumnShowsWholeAsATooltip) {
+    Books books;
+    auto w = books.window(1);
+    showActive(*w);
+    QAbstractItemModel* model = w->dbgSpr->model();
+    w->dbgSpr->setColumnWidth(1, 120);  // as a user may narrow it
+    int longRow = -1;
+    const QFontMetrics metrics(w->dbgSpr->font());
+    for (int r = 0; r < model->rowCount() && longRow < 0; ++r)
+        if (metrics.horizontalAdvance(model->index(r, 1).data().toString()) > w->dbgSpr->columnWidth(1)) longRow = r;
+    ASSERT_GE(longRow, 0) << "no income name is longer than its column";
+    w->dbgSpr->scrollTo(model->index(longRow, 1));
+    const auto tipAt = [&](int row, int column) {
+        QToolTip::hideText();
+        const QRect cell = w->dbgSpr->visualRect(model->index(row, column));
+        QHelpEvent help(QEvent::ToolTip, cell.center(), w->dbgSpr->viewport()->mapToGlobal(cell.center()));
+        QApplication::sendEvent(w->dbgSpr->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_TRUE(tipAt(longRow, 0).isEmpty());
+    EXPECT_EQ(tipAt(longRow, 1), model->index(longRow, 1).data().toString());
+    QToolTip::hideText();
 }
