@@ -27,6 +27,7 @@
 #include "data/path_helpers.h"
 #include "data/program_flags.h"
 #include "data/settings_file.h"
+#include "data/ui/file_dialog_folders.h"
 #include "data/ui/form_layout.h"
 #include "data/ui/question_dialog.h"
 #include "data/ui/warning_dialog.h"
@@ -101,6 +102,11 @@ QWidget* runStartCheck(QWidget* parent, data::TdmKVZT& dm) {
     }
     return nullptr;
 #endif
+}
+
+// The settings key of the folder each import's file dialog remembers.
+QString importFolderKey(quint8 kind) {
+    return kind == 2 ? QStringLiteral("ImportDos2") : QStringLiteral("ImportWin32");
 }
 
 QString chooseWithDialog(QFileDialog& dialog) {
@@ -336,7 +342,8 @@ void TfmMain::prepareOpenDialog(quint8 tag) {
         return;  // the dialog keeps what the last command left
     }
     dlgOpnSpis->setNameFilters(nameFiltersOf(dlgFilter_));
-    dlgOpnSpis->selectFile(fileName);
+    // The folder last used for this kind of import, the file whatever its letter case.
+    data::PrepareFileDialog(*dlgOpnSpis, importFolderKey(tag), fileName);
     dlgOpnSpis->setWindowTitle(title);
 }
 
@@ -344,6 +351,7 @@ void TfmMain::runImport(quint8 kind) {
     prepareOpenDialog(kind);
     const QString file = services_.chooseFile(*dlgOpnSpis);
     if (file.isEmpty()) return;
+    data::RememberFileDialogFolder(importFolderKey(kind), file);
 
     int answer = services_.ask(QStringLiteral("Перед выполнением импорта"),
                                QStringLiteral("произвести очистку целевой БД \"Таксанта\"?"), QString(), true);

@@ -24,6 +24,7 @@
 #include "data/data_module.h"
 #include "data/path_helpers.h"
 #include "data/table_helpers.h"
+#include "data/ui/file_dialog_folders.h"
 #include "data/ui/form_layout.h"
 #include "data/ui/grid_type_ahead.h"
 #include "data/ui/question_dialog.h"
@@ -78,6 +79,8 @@ const ModeTexts kImportTexts{"Включить для импорта", "Искл
                              "Исключить все регионы из импорта", "Выполнить импорт"};
 const ModeTexts kDeletionTexts{"Включить для удаления", "Исключить из удаления", "Включить все регионы для удаления",
                                "Исключить все регионы из удаления", "Выполнить удаление записей"};
+
+const QString kKladrFolderKey = QStringLiteral("KladrImport");
 
 QString chooseWithDialog(QFileDialog& dialog) {
     if (dialog.exec() != QDialog::Accepted) return {};
@@ -145,8 +148,9 @@ TfmImpKladr::TfmImpKladr(data::TdmKVZT& dm, bool importMode, QWidget* parent)
     // any letter case, as the files come on case-sensitive systems.
     dlgOpnKladr->setNameFilter(QStringLiteral(
         "Файлы КЛАДР (Kladr.dbf;Street.dbf) (Kladr.dbf Street.dbf kladr.dbf street.dbf KLADR.DBF STREET.DBF)"));
-    dlgOpnKladr->setDirectory(data::AliasPath(dm_.session(), QStringLiteral("VX_S")));
-    dlgOpnKladr->selectFile(QStringLiteral("Kladr.dbf"));
+    // The folder last used for the classifier, or else the VX_S directory.
+    data::PrepareFileDialog(*dlgOpnKladr, kKladrFolderKey, QStringLiteral("Kladr.dbf"),
+                            data::AliasPath(dm_.session(), QStringLiteral("VX_S")));
 }
 
 TfmImpKladr::~TfmImpKladr() {
@@ -434,6 +438,7 @@ void TfmImpKladr::bbnImpClick() {
 void TfmImpKladr::runImport() {
     const QString file = chooseFile(*dlgOpnKladr);
     if (file.isEmpty()) return;
+    data::RememberFileDialogFolder(kKladrFolderKey, file);
     const QString directory = QFileInfo(file).absolutePath();
     const auto exists = [&](const char* name) {
         return QFileInfo::exists(data::TableFilePath(dm_.session(), directory, QString::fromLatin1(name)));
