@@ -260,6 +260,13 @@ bool TfmMain::refuseWhileOpen(const QString& title, const QString& firstLine) {
 
 void TfmMain::FormShow() {
     shownOnce_ = true;
+    startingUp_ = true;
+    startUp();
+    startingUp_ = false;
+    if (closeAfterStartUp_ && !terminated_) close();
+}
+
+void TfmMain::startUp() {
     data::RunHostOnExit = false;
     services_.delay(300);
 
@@ -293,6 +300,11 @@ void TfmMain::FormShow() {
 }
 
 void TfmMain::closeEvent(QCloseEvent* event) {
+    if (startingUp_) {
+        closeAfterStartUp_ = true;
+        event->ignore();
+        return;
+    }
     QMainWindow::closeEvent(event);
     if (event->isAccepted() && !destroyed_) FormDestroy();
 }

@@ -144,6 +144,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // What FormShow does, closes held back meanwhile.
+    void startUp();
     void FormCreate();
     void createMenus();
     void createSpeedPanel();
@@ -169,6 +171,10 @@ private:
     bool shownOnce_ = false;
     bool terminated_ = false;
     bool layoutLoaded_ = false;
+    // A close asked for while FormShow runs the start-up checks waits for
+    // their end, so that the check is not cut short and the layout is saved.
+    bool startingUp_ = false;
+    bool closeAfterStartUp_ = false;
     bool destroyed_ = false;
 };
 

@@ -68,6 +68,7 @@ struct Harness {
     bool startCheckRan = false;
     int quits = 0;
     std::function<void()> onRunFile;
+    std::function<void()> duringStartCheck;
     std::function<void(quint8)> onDataServ;
 
     MainWindowServices services() {
@@ -88,6 +89,7 @@ struct Harness {
         s.windowFinder = finder;
         s.startCheck = [this](QWidget*, data::TdmKVZT&) -> QWidget* {
             startCheckRan = true;
+            if (duringStartCheck) duringStartCheck();
             return nullptr;
         };
         s.delay = [](int) {};
@@ -444,6 +446,32 @@ TEST(MainWindow, StartUpWaitsForBothProgramsThenChecksAndRestoresTheLayout) {
     EXPECT_TRUE(dm.connected());  // opened after the check
     EXPECT_EQ(w.size(), QSize(600, 130));
     EXPECT_EQ(w.pos(), QPoint(60, 50));
+}
+
+// The user closes the window while the start-up check runs: the check goes
+// on to its end, then the window closes and its layout is written.
+TEST(MainWindow, ClosingDuringTheStartUpCheckWaitsForItAndKeepsTheLayout) {
+    test::qtApp();
+    test::CatalogueDatabase db;
+    data::TdmKVZT dm(*db.session, data::TdmKVZT::Connect::Later);
+    Harness h;
+    {
+        TfmMain w(h.services());
+        w.setDataModule(&dm);
+        test::showActive(w);
+        bool stillOpen = false;
+        h.duringStartCheck = [&] {
+            w.close();
+            stillOpen = w.isVisible();
+        };
+        w.FormShow();
+        EXPECT_TRUE(h.startCheckRan);
+        EXPECT_TRUE(stillOpen) << "the window waits for the check";
+        EXPECT_TRUE(dm.connected()) << "the check finished";
+        EXPECT_FALSE(w.isVisible()) << "and then the window closed";
+    }
+    data::SettingsFile ini(QString::fromStdString(h.dir.file("KvZt32.ini")));
+    EXPECT_NE(ini.readString("FORMS", "fmMain0"), data::SettingsFile::kMissing);
 }
 
 TEST(MainWindow, HostLaunchSavesTheLayoutBeforeStartingTheHost) {
