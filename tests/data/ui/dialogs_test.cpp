@@ -178,6 +178,9 @@ TEST(Dialogs, GrowToTheirLongestLineWithTheirOwnSizeTheLeast) {
     EXPECT_TRUE(centred(q));
     const int middle = (q.OKBtn->geometry().left() + q.bbnCanc->geometry().right()) / 2;
     EXPECT_NEAR(middle, q.width() / 2, 8);
+    // KVZT_SHOT_DIR=/some/dir keeps pictures for a look by eye.
+    const QString shots = qEnvironmentVariable("KVZT_SHOT_DIR");
+    if (!shots.isEmpty()) q.grab().save(shots + QStringLiteral("/question_long.png"));
     q.hide();
 
     TfmAhtung w;
@@ -187,6 +190,7 @@ TEST(Dialogs, GrowToTheirLongestLineWithTheirOwnSizeTheLeast) {
     EXPECT_TRUE(fits(w.lbMes1));
     EXPECT_NEAR(w.OKBtn->geometry().center().x(), w.width() / 2, 8);
     EXPECT_TRUE(centred(w));
+    if (!shots.isEmpty()) w.grab().save(shots + QStringLiteral("/warning_long.png"));
     w.hide();
 
     TfmAhtung shortOne;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QApplication>
 #include <QFileDialog>
 
 #include "data/settings_file.h"
@@ -47,6 +48,12 @@ TEST(FileDialogFolders, EachCommandOpensWhereItWasLastUsed) {
     EXPECT_EQ(QDir(again.directory()).canonicalPath(), QDir(q(sources.path())).canonicalPath());
     ASSERT_FALSE(again.selectedFiles().isEmpty());
     EXPECT_EQ(QFileInfo(again.selectedFiles().first()).fileName(), QStringLiteral("spisok.dbf"));
+    if (const QString shots = qEnvironmentVariable("KVZT_SHOT_DIR"); !shots.isEmpty()) {
+        again.show();
+        kvzt::test::qtApp().processEvents();
+        again.grab().save(shots + QStringLiteral("/file_dialog.png"));
+        again.hide();
+    }
 
     // Another command keeps its own folder; a remembered folder that is gone gives way.
     QFileDialog kladr;

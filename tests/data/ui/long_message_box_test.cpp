@@ -28,6 +28,8 @@ TEST(LongMessageBox, LongTextScrollsAndTheButtonStaysOnTheScreen) {
     const QRect button = box.buttons->geometry();
     EXPECT_LE(button.bottom(), box.height());
     EXPECT_EQ(box.textLabel->textFormat(), Qt::PlainText);
+    if (const QString shots = qEnvironmentVariable("KVZT_SHOT_DIR"); !shots.isEmpty())
+        box.grab().save(shots + QStringLiteral("/long_message_box.png"));
     box.hide();
 
     LongMessageBox shortBox(nullptr, QStringLiteral("Квазитор"), QStringLiteral("Каталог VX_B \"/x\" не найден"));
