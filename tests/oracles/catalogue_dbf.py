@@ -9,6 +9,8 @@ dump PATH [--deleted] [--order FIELD [--distinct]] [--codepage CP]
     the deleted ones with --deleted; in natural order, or ordered by one
     field (numbers by value, text by its bytes in the code page) with --order;
     --distinct keeps only the first record of each value (a unique tag).
+    Without CP the table is read in the code page its driver byte names,
+    else in cp866.
 """
 import csv
 import io
@@ -49,11 +51,20 @@ def cell(value, kind, decimals):
     return str(value).rstrip(" ")
 
 
+def own_codepage(path):
+    """The code page the table's language-driver byte names; cp866 (the
+    default for tables opened by directory) when it names none."""
+    with open(path, "rb") as raw:
+        driver = raw.read(30)[29]
+    known = dbf.code_pages.get(driver) if driver else None
+    return known[0] if known and known[0] else "cp866"
+
+
 def dump(args):
     path = args[0]
     deleted = "--deleted" in args
     order = args[args.index("--order") + 1].lower() if "--order" in args else None
-    codepage = args[args.index("--codepage") + 1] if "--codepage" in args else "cp866"
+    codepage = args[args.index("--codepage") + 1] if "--codepage" in args else own_codepage(path)
     table = dbf.Table(path, codepage=codepage)
     table.open(dbf.READ_ONLY)
     names = field_names_as_stored(path, len(table.field_names))
