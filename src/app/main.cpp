@@ -2,7 +2,6 @@
 // data module on the configured (or embedded default) database, then the
 // message loop until the main window closes.
 
-#include <QStandardPaths>
 #include <QTranslator>
 
 #include <filesystem>
@@ -14,6 +13,7 @@
 #include "app/main_window.h"
 #include "app/toolkit_translation.h"
 #include "data/data_module.h"
+#include "data/program_places.h"
 #include "engine/errors.h"
 #include "engine/run_lock.h"
 #include "engine/session.h"
@@ -21,14 +21,10 @@
 
 int main(int argc, char** argv) {
     kvzt::app::KvztApplication app(argc, argv);
-    // The user data folder takes its name from the application name: read it
-    // while that is still the executable's, since the title carries quotation
-    // marks that no folder name on Windows may hold.
-    const QString userDataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QApplication::setApplicationName(kvzt::app::kApplicationTitle);
     // The toolkit's own dialogs (file dialog, message boxes) in Russian too.
     QTranslator toolkitTexts;
-    if (kvzt::app::LoadToolkitTranslation(toolkitTexts, QCoreApplication::applicationDirPath())) {
+    if (kvzt::app::LoadToolkitTranslation(toolkitTexts, kvzt::data::Places().dataDirectory)) {
         app.installTranslator(&toolkitTexts);
     }
 
@@ -40,7 +36,7 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<kvzt::engine::Session> session;
     try {
-        session = kvzt::data::OpenProgramSession(userDataDir.toStdString());
+        session = kvzt::data::OpenProgramSession();
     } catch (const kvzt::engine::EngineError& e) {
         kvzt::app::ShowEngineError(nullptr, QString::fromStdString(e.what()));
         // No alias is known: every command reports that, and the program stays usable.

@@ -7,9 +7,9 @@
 
 namespace kvzt::app {
 
-bool LoadToolkitTranslation(QTranslator& translator, const QString& programDir) {
+bool LoadToolkitTranslation(QTranslator& translator, const QString& dataDir) {
     const QString name = QStringLiteral("qtbase_ru");
-    for (const QString& folder : {QDir(programDir).filePath(QStringLiteral("translations")),
+    for (const QString& folder : {QDir(dataDir).filePath(QStringLiteral("translations")),
                                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)}) {
         if (translator.load(name, folder)) return true;
     }

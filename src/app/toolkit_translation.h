@@ -1,15 +1,16 @@
 #pragma once
 // The toolkit's own texts (file dialog, message-box buttons) in Russian:
-// qtbase_ru from the "translations" folder beside the program, which the
-// program ships, or else from the system's Qt translations.
+// qtbase_ru from the "translations" folder among the program's data (beside
+// it, or share/kvzt when installed), which the program ships, or else from
+// the system's Qt translations.
 
 class QString;
 class QTranslator;
 
 namespace kvzt::app {
 
-// Loads qtbase_ru into `translator`, looking in `programDir`/translations
+// Loads qtbase_ru into `translator`, looking in `dataDir`/translations
 // first; false when neither place has it.
-bool LoadToolkitTranslation(QTranslator& translator, const QString& programDir);
+bool LoadToolkitTranslation(QTranslator& translator, const QString& dataDir);
 
 }  // namespace kvzt::app

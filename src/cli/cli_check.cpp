@@ -6,8 +6,6 @@
 // summary to stdout. Exit 0 when everything is in place, 1 when something
 // could not be repaired.
 
-#include <QStandardPaths>
-
 #include "cli/cli_commands.h"
 #include "cli/cli_options.h"
 #include "data/engine_session.h"
@@ -37,9 +35,7 @@ void printList(const char* caption, const QStringList& items) {
 // folder), which the check then fills.
 std::unique_ptr<engine::Session> checkSession(const CliArgs& args) {
     engine::AliasConfig config = engine::AliasConfig::load(data::EngineIniPath(), args.aliases);
-    const std::string userData =
-        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString();
-    config.applyEmbeddedDefaults(data::EngineIniPath(), data::ProgramDirectory(), userData);
+    data::ApplyEmbeddedDefaults(config);
     auto session = std::make_unique<engine::Session>(std::move(config));
     holdRunLock(*session);
     return session;

@@ -22,12 +22,12 @@ const QString kDbKvZt = QStringLiteral("dbKvZt");
 
 }  // namespace
 
-std::unique_ptr<engine::Session> OpenProgramSession(const std::string& userDataDir) {
+std::unique_ptr<engine::Session> OpenProgramSession() {
     auto session = OpenSession({});
     const engine::AliasConfig& config = session->config();
     if (config.directory("VX_B") || config.directory("VX_S")) return session;
     engine::AliasConfig withDefaults = config;
-    withDefaults.applyEmbeddedDefaults(EngineIniPath(), ProgramDirectory(), userDataDir);
+    ApplyEmbeddedDefaults(withDefaults);
     return std::make_unique<engine::Session>(std::move(withDefaults));
 }
 

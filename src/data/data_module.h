@@ -27,10 +27,11 @@ namespace kvzt::data {
 // The alias behind the database object dbKvZt.
 inline constexpr const char* kDbKvZtAlias = "VX_B";
 
-// The session the program runs on: engine.ini beside the program and the
-// KVZT_ALIAS_<NAME> variables; when neither VX_B nor VX_S is configured, the
-// embedded default database beside the program or under `userDataDir`.
-std::unique_ptr<engine::Session> OpenProgramSession(const std::string& userDataDir);
+// The session the program runs on: engine.ini (beside the program or in the
+// user's configuration folder) and the KVZT_ALIAS_<NAME> variables; when
+// neither VX_B nor VX_S is configured, the embedded default database
+// (ApplyEmbeddedDefaults).
+std::unique_ptr<engine::Session> OpenProgramSession();
 
 class TdmKVZT {
     // Declared first so that it outlives every table component.

@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "engine/path_util.h"
+#include "data/program_places.h"
 
 namespace kvzt::data {
 
@@ -19,7 +19,16 @@ std::string ProgramDirectory() {
     return QDir::currentPath().toStdString();
 }
 
-std::string EngineIniPath() { return engine::joinPath(ProgramDirectory(), "engine.ini"); }
+std::string EngineIniPath() { return Places().engineIni.toStdString(); }
+
+void ApplyEmbeddedDefaults(engine::AliasConfig& config) {
+    if (config.directory("VX_B") || config.directory("VX_S")) return;
+    const ProgramPlaces& places = Places();
+    // The user's folders may not exist yet on a first start.
+    QDir().mkpath(QFileInfo(places.engineIni).absolutePath());
+    config.applyEmbeddedDefaults(places.engineIni.toStdString(), places.writableDirectory.toStdString(),
+                                 UserDataDirectory().toStdString());
+}
 
 std::unique_ptr<engine::Session> OpenSession(const std::vector<std::string>& aliasOverrides) {
     return std::make_unique<engine::Session>(engine::AliasConfig::load(EngineIniPath(), aliasOverrides));

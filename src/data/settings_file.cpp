@@ -3,12 +3,13 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 #include <QSaveFile>
 
 #include <optional>
 
-#include "data/engine_session.h"
+#include "data/program_places.h"
 #include "engine/code_page.h"
 
 namespace kvzt::data {
@@ -181,8 +182,9 @@ void SettingsFile::writeString(const QString& section, const QString& key, const
 }
 
 SettingsFile& OpenSettings(const QString& baseName) {
-    const QString dir = QString::fromStdString(ProgramDirectory());
-    current() = std::make_unique<SettingsFile>(QDir(dir).filePath(baseName + QStringLiteral(".ini")));
+    const QString path = QDir(Places().writableDirectory).filePath(baseName + QStringLiteral(".ini"));
+    QDir().mkpath(QFileInfo(path).absolutePath());  // the user's data folder on a first start
+    current() = std::make_unique<SettingsFile>(path);
     return *current();
 }
 

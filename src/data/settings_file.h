@@ -54,7 +54,8 @@ private:
 };
 
 // The program's one settings file, open from the main window's creation to its
-// destruction: the executable's directory + base name + ".ini".
+// destruction: base name + ".ini" in the folder the program writes to (the
+// executable's, or the user's data folder when installed; program_places.h).
 SettingsFile& OpenSettings(const QString& baseName);
 void CloseSettings();
 // The open settings file, or null when none is open.

@@ -1,12 +1,12 @@
 // The files an import needs before it starts, and where the DOS 2.*
 // reference books live.
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 
 #include "data/path_helpers.h"
+#include "data/program_places.h"
 #include "import/import_run.h"
 
 namespace kvzt::import {
@@ -55,7 +55,7 @@ QString quoted(const QString& name) { return QLatin1Char('"') + name + QLatin1Ch
 }  // namespace
 
 QString DefaultImpDir() {
-    return data::JoinPath(QCoreApplication::applicationDirPath(), QStringLiteral("IMP"));
+    return data::JoinPath(data::Places().dataDirectory, QStringLiteral("IMP"));
 }
 
 std::optional<ImportWarning> CheckImportFiles(const QString& srcDir, SourceKind kind, const QString& impDir) {

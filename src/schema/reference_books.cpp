@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "data/engine_session.h"
+#include "data/program_places.h"
 #include "data/path_helpers.h"
 #include "data/text_helpers.h"
 #include "engine/database.h"
@@ -110,7 +110,7 @@ const std::vector<ReferenceBook>& ReferenceBooks() {
 }
 
 QString ReferenceBookDirectory() {
-    return data::JoinPath(QString::fromStdString(data::ProgramDirectory()), QStringLiteral("refbooks"));
+    return data::JoinPath(data::Places().dataDirectory, QStringLiteral("refbooks"));
 }
 
 std::vector<QStringList> ParseCsv(const QString& text, const QString& sourceName) {
