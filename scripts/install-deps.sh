@@ -1,8 +1,12 @@
 #!/bin/sh
-# Installs the Debian 12 packages the build needs (and, with "test", the tests).
+# Installs the Debian 12 packages the build needs (with "package", what making
+# the Debian package needs; with "test", the tests and the package check).
 # Runs apt-get only for packages that are missing.
 set -e
 packages="cmake ninja-build g++ qt6-base-dev qt6-translations-l10n libgl-dev libxcb1-dev pkg-config fonts-dejavu-core"
+if [ "$1" = "test" ] || [ "$1" = "package" ]; then
+    packages="$packages dpkg-dev desktop-file-utils file"
+fi
 if [ "$1" = "test" ]; then
     packages="$packages libgtest-dev libgmock-dev libbenchmark-dev fpc fp-units-db libdbd-xbase-perl python3-dbf xvfb xauth x11-utils"
 fi
