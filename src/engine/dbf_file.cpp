@@ -39,7 +39,11 @@ void put32(std::string& b, size_t at, std::uint32_t v) {
 Date today() {
     std::time_t t = std::time(nullptr);
     std::tm tm{};
+#ifdef _WIN32
+    localtime_s(&tm, &t);
+#else
     localtime_r(&t, &tm);
+#endif
     return Date{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday};
 }
 

@@ -36,7 +36,10 @@ std::string systemErrorText(int errnoValue) {
 }
 
 void throwIoError(const std::string& what, int errnoValue) {
-    if (errnoValue == ENOSPC || errnoValue == EDQUOT)
+#ifdef EDQUOT
+    if (errnoValue == EDQUOT) errnoValue = ENOSPC;  // over the user's quota: full for him
+#endif
+    if (errnoValue == ENOSPC)
         throw EngineError(code::DiskFull, "Нет места на диске: " + what);
     throw EngineError(code::Io, "Ошибка ввода-вывода (" + systemErrorText(errnoValue) + "): " + what);
 }

@@ -1,18 +1,121 @@
 #include "engine/file_lock.h"
 
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+
+#include "engine/win32_util.h"
+#else
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <string>
 
 #include "engine/errors.h"
 
-// Windows would take these locks through the share modes of CreateFile
-// (FILE_SHARE_READ for a shared open, none for an exclusive one); the
-// program is built on Linux only, so that branch is not written.
-
 namespace kvzt::engine {
+
+#ifdef _WIN32
+
+// Windows: byte-range locks (LockFileEx) that, like the open-file-description
+// locks elsewhere, belong to one open handle, so two opens of this program
+// conflict like two programs. Windows cannot turn a held shared lock into an
+// exclusive one in place, so a second byte serves as a gate: whoever takes
+// or changes the lock on the lock byte holds the gate for that moment, and
+// an exclusive holder keeps it. With the gate held no one else can take the
+// lock byte exclusively, so a refused conversion gets its shared lock back.
+// Both bytes lie far past any data (files stay well below 2 GB): locked
+// ranges are mandatory on Windows, and no read or write ever reaches them.
+
+namespace {
+
+constexpr DWORD kGateOffset = 0x7FFFFFFD;
+constexpr DWORD kLockOffset = 0x7FFFFFFE;
+// A shared opener holds the gate for a moment only: wait that long for it.
+constexpr int kGateTries = 200;
+
+bool lockByte(HANDLE h, DWORD offset, bool exclusive) {
+    OVERLAPPED at{};
+    at.Offset = offset;
+    const DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+    if (::LockFileEx(h, flags, 0, 1, 0, &at)) return true;
+    const DWORD e = ::GetLastError();
+    if (e == ERROR_LOCK_VIOLATION || e == ERROR_IO_PENDING) return false;
+    throwIoError("блокировка файла", win32::errnoOf(e));
+}
+
+void unlockByte(HANDLE h, DWORD offset) {
+    OVERLAPPED at{};
+    at.Offset = offset;
+    (void)::UnlockFileEx(h, 0, 1, 0, &at);
+}
+
+bool takeGate(HANDLE h) {
+    for (int i = 0; i < kGateTries; ++i) {
+        if (lockByte(h, kGateOffset, true)) return true;
+        ::Sleep(i < 10 ? 0 : 1);
+    }
+    return false;
+}
+
+class RangeLock final : public FileLock {
+public:
+    RangeLock(HANDLE h, LockKind kind) : h_(h), kind_(kind) {}
+    ~RangeLock() override { release(); }
+    RangeLock(const RangeLock&) = delete;
+    RangeLock& operator=(const RangeLock&) = delete;
+
+    void release() override {
+        if (h_ == INVALID_HANDLE_VALUE) return;
+        unlockByte(h_, kLockOffset);
+        if (kind_ == LockKind::Exclusive) unlockByte(h_, kGateOffset);
+        h_ = INVALID_HANDLE_VALUE;
+    }
+
+    bool convert(LockKind kind) override {
+        if (h_ == INVALID_HANDLE_VALUE) return false;
+        if (kind == kind_) return true;
+        if (kind == LockKind::Shared) {
+            // The gate is ours: nobody can take the lock byte meanwhile.
+            unlockByte(h_, kLockOffset);
+            lockByte(h_, kLockOffset, false);
+            unlockByte(h_, kGateOffset);
+            kind_ = kind;
+            return true;
+        }
+        if (!takeGate(h_)) return false;
+        unlockByte(h_, kLockOffset);
+        if (lockByte(h_, kLockOffset, true)) {
+            kind_ = kind;
+            return true;
+        }
+        lockByte(h_, kLockOffset, false);  // other shared holders: back as it was
+        unlockByte(h_, kGateOffset);
+        return false;
+    }
+
+private:
+    HANDLE h_;
+    LockKind kind_;
+};
+
+}  // namespace
+
+std::unique_ptr<FileLock> tryLockFile(int fd, LockKind kind) {
+    const HANDLE h = fd < 0 ? INVALID_HANDLE_VALUE : reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+    if (h == INVALID_HANDLE_VALUE) throw EngineError(code::InvalidHandle, "Блокировка файла: неверный дескриптор");
+    if (!takeGate(h)) return nullptr;  // an exclusive holder
+    if (!lockByte(h, kLockOffset, kind == LockKind::Exclusive)) {
+        unlockByte(h, kGateOffset);
+        return nullptr;  // shared holders refuse an exclusive lock
+    }
+    if (kind == LockKind::Shared) unlockByte(h, kGateOffset);
+    return std::make_unique<RangeLock>(h, kind);
+}
+
+#else  // POSIX
 
 namespace {
 
@@ -90,5 +193,7 @@ std::unique_ptr<FileLock> tryLockFile(int fd, LockKind kind) {
         throwLockError(kind, e, "блокировка файла");
     }
 }
+
+#endif  // _WIN32
 
 }  // namespace kvzt::engine

@@ -4,6 +4,8 @@
 // Linux: open-file-description locks on one byte far past any real data,
 // so that they never block reads and writes and are per open file, not per
 // process (two cursors of this program conflict like two programs do).
+// Windows: byte-range locks of the open handle (LockFileEx) on bytes as far
+// out, with a gate byte so that a shared lock can be made exclusive.
 
 #include <memory>
 

@@ -51,7 +51,11 @@ void writeAll(int fd, const char* data, std::size_t bytes, std::uint64_t offset,
 void putToday(char* p) {
     std::time_t now = std::time(nullptr);
     std::tm tm{};
+#ifdef _WIN32
+    localtime_s(&tm, &now);
+#else
     localtime_r(&now, &tm);
+#endif
     p[0] = char(tm.tm_year);
     p[1] = char(tm.tm_mon + 1);
     p[2] = char(tm.tm_mday);

@@ -1,7 +1,13 @@
 #include "engine/path_util.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include "engine/win32_util.h"
+#else
 #include <dirent.h>
 #include <sys/stat.h>
+#endif
 
 #include <algorithm>
 
@@ -20,15 +26,41 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// Windows takes both separators and names drives ("C:"); elsewhere only "/"
+// separates, and a backslash is a character of a name.
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+bool isSeparator(char c) { return c == '/' || c == '\\'; }
+// Length of a drive prefix "C:" at the start of the path, else 0.
+std::size_t driveLength(std::string_view path) {
+    const bool letter = !path.empty() && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    return letter && path.size() >= 2 && path[1] == ':' ? 2 : 0;
+}
+#else
+constexpr char kSeparator = '/';
+bool isSeparator(char c) { return c == '/'; }
+std::size_t driveLength(std::string_view) { return 0; }
+#endif
+
+std::size_t lastSeparator(std::string_view path) {
+    for (std::size_t i = path.size(); i > 0; --i)
+        if (isSeparator(path[i - 1])) return i - 1;
+    return std::string_view::npos;
+}
+
 bool exists(const std::string& path) {
+#ifdef _WIN32
+    return ::GetFileAttributesW(win32::widePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+#else
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
+#endif
 }
 
 // Position of the dot starting the extension of the last path component, or npos.
 std::size_t extensionDot(std::string_view name) {
-    const std::size_t slash = name.rfind('/');
-    const std::size_t start = slash == std::string_view::npos ? 0 : slash + 1;
+    const std::size_t slash = lastSeparator(name);
+    const std::size_t start = slash == std::string_view::npos ? driveLength(name) : slash + 1;
     const std::size_t dot = name.rfind('.');
     // A leading dot names a hidden file, not an extension; a trailing one
     // ("NAME.") says there is no extension.
@@ -39,11 +71,16 @@ std::size_t extensionDot(std::string_view name) {
 }  // namespace
 
 std::optional<std::string> findFileNoCase(const std::string& directory, std::string_view name) {
-    if (name.empty() || name.find('/') != std::string_view::npos || name.find('\0') != std::string_view::npos ||
-        name == "." || name == "..")
+    if (name.empty() || lastSeparator(name) != std::string_view::npos || name.find('\0') != std::string_view::npos ||
+        name == "." || name == ".." || driveLength(name) != 0)
         return std::nullopt;
     const std::string exact = joinPath(directory, name);
     if (exists(exact)) return exact;
+#ifdef _WIN32
+    // The file system itself ignores letter case: the exact look-up found
+    // every spelling there is.
+    return std::nullopt;
+#else
 
     DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
     if (!dir) return std::nullopt;
@@ -57,6 +94,7 @@ std::optional<std::string> findFileNoCase(const std::string& directory, std::str
     ::closedir(dir);
     if (!best) return std::nullopt;
     return joinPath(directory, *best);
+#endif
 }
 
 std::string withDbfExtension(std::string_view name) {
@@ -90,27 +128,30 @@ std::string mdxNameFor(std::string_view dbfName) {
 }
 
 std::string directoryOf(std::string_view path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string_view::npos) return {};
+    const std::size_t drive = driveLength(path);
+    const std::size_t slash = lastSeparator(path);
+    if (slash == std::string_view::npos || slash < drive) return std::string(path.substr(0, drive));  // "C:x" → "C:"
     std::size_t end = slash;
-    while (end > 0 && path[end - 1] == '/') --end;  // "a//b" → "a"
-    if (end == 0) return "/";                       // a file in the root
+    while (end > drive && isSeparator(path[end - 1])) --end;  // "a//b" → "a"
+    if (end == drive) return std::string(path.substr(0, drive + 1));  // a file in the root: "/", "C:\"
     return std::string(path.substr(0, end));
 }
 
 std::string fileNameOf(std::string_view path) {
-    const std::size_t slash = path.rfind('/');
-    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+    const std::size_t slash = lastSeparator(path);
+    if (slash == std::string_view::npos) return std::string(path.substr(driveLength(path)));
+    return std::string(path.substr(slash + 1));
 }
 
 std::string joinPath(std::string_view directory, std::string_view name) {
     // The name always lands inside the directory: leading separators of the
     // name are dropped rather than making it absolute.
-    while (!name.empty() && name.front() == '/') name.remove_prefix(1);
+    while (!name.empty() && isSeparator(name.front())) name.remove_prefix(1);
     if (directory.empty()) return std::string(name);
     std::string result(directory);
     if (name.empty()) return result;
-    if (result.back() != '/') result += '/';
+    // "C:" + name stays drive-relative, as the user wrote it.
+    if (!isSeparator(result.back()) && result.size() != driveLength(result)) result += kSeparator;
     result += name;
     return result;
 }
