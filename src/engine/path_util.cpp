@@ -19,17 +19,24 @@ char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : 
 bool isLower(char c) { return c >= 'a' && c <= 'z'; }
 bool isUpper(char c) { return c >= 'A' && c <= 'Z'; }
 
+#ifndef _WIN32
 bool equalsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
         if (asciiLower(a[i]) != asciiLower(b[i])) return false;
     return true;
 }
+#endif
 
 // Windows takes both separators and names drives ("C:"); elsewhere only "/"
 // separates, and a backslash is a character of a name.
 #ifdef _WIN32
-constexpr char kSeparator = '\\';
+// A name joins a directory with the separator the directory is spelt with
+// ("C:\\base", "//server/share/base"), a backslash when it has none.
+char separatorFor(std::string_view directory) {
+    return directory.find('/') != std::string_view::npos && directory.find('\\') == std::string_view::npos ? '/'
+                                                                                                        : '\\';
+}
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
 // Length of a drive prefix "C:" at the start of the path, else 0.
 std::size_t driveLength(std::string_view path) {
@@ -37,7 +44,7 @@ std::size_t driveLength(std::string_view path) {
     return letter && path.size() >= 2 && path[1] == ':' ? 2 : 0;
 }
 #else
-constexpr char kSeparator = '/';
+char separatorFor(std::string_view) { return '/'; }
 bool isSeparator(char c) { return c == '/'; }
 std::size_t driveLength(std::string_view) { return 0; }
 #endif
@@ -48,14 +55,12 @@ std::size_t lastSeparator(std::string_view path) {
     return std::string_view::npos;
 }
 
+#ifndef _WIN32
 bool exists(const std::string& path) {
-#ifdef _WIN32
-    return ::GetFileAttributesW(win32::widePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-#else
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
-#endif
 }
+#endif
 
 // Position of the dot starting the extension of the last path component, or npos.
 std::size_t extensionDot(std::string_view name) {
@@ -75,12 +80,17 @@ std::optional<std::string> findFileNoCase(const std::string& directory, std::str
         name == "." || name == ".." || driveLength(name) != 0)
         return std::nullopt;
     const std::string exact = joinPath(directory, name);
-    if (exists(exact)) return exact;
 #ifdef _WIN32
-    // The file system itself ignores letter case: the exact look-up found
-    // every spelling there is.
-    return std::nullopt;
+    // The file system itself ignores letter case: the exact look-up finds
+    // every spelling, and the directory entry gives the name as stored.
+    if (name.find_first_of("*?") != std::string_view::npos) return std::nullopt;  // no wildcards in a name
+    WIN32_FIND_DATAW entry{};
+    const HANDLE found = ::FindFirstFileW(win32::widePath(exact).c_str(), &entry);
+    if (found == INVALID_HANDLE_VALUE) return std::nullopt;
+    ::FindClose(found);
+    return joinPath(directory, win32::utf8Text(entry.cFileName));
 #else
+    if (exists(exact)) return exact;
 
     DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
     if (!dir) return std::nullopt;
@@ -151,7 +161,7 @@ std::string joinPath(std::string_view directory, std::string_view name) {
     std::string result(directory);
     if (name.empty()) return result;
     // "C:" + name stays drive-relative, as the user wrote it.
-    if (!isSeparator(result.back()) && result.size() != driveLength(result)) result += kSeparator;
+    if (!isSeparator(result.back()) && result.size() != driveLength(result)) result += separatorFor(directory);
     result += name;
     return result;
 }

@@ -38,15 +38,19 @@ TEST(PathUtil, NamesAndExtensions) {
 TEST(PathUtil, FindFileIgnoresCaseAndPrefersExactName) {
     TempDir dir;
     writeFile(dir.file("K7Socr.dbf"), "x");
-    writeFile(dir.file("SPISOK32.DBF"), "upper");
-    writeFile(dir.file("spisok32.dbf"), "lower");
 
     EXPECT_EQ(findFileNoCase(dir.path(), "k7socr.DBF"), dir.file("K7Socr.dbf"));
     EXPECT_EQ(findFileNoCase(dir.path(), "K7Socr.dbf"), dir.file("K7Socr.dbf"));
+#ifndef _WIN32
+    // Two names differing only in case are two files only where the file
+    // system tells them apart (on Windows the second write is the first file).
+    writeFile(dir.file("SPISOK32.DBF"), "upper");
+    writeFile(dir.file("spisok32.dbf"), "lower");
     EXPECT_EQ(findFileNoCase(dir.path(), "spisok32.dbf"), dir.file("spisok32.dbf"));
     EXPECT_EQ(findFileNoCase(dir.path(), "SPISOK32.DBF"), dir.file("SPISOK32.DBF"));
     // Neither spelling exact: the answer is the same on every run.
     EXPECT_EQ(findFileNoCase(dir.path(), "Spisok32.Dbf"), dir.file("SPISOK32.DBF"));
+#endif
 
     EXPECT_FALSE(findFileNoCase(dir.path(), "K7SOCR.MDX"));
     EXPECT_FALSE(findFileNoCase(dir.path() + "/missing", "K7Socr.dbf"));

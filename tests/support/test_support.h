@@ -14,7 +14,17 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::string& path() const { return path_; }
+    // Joined with the platform's separator, as the engine joins names
+    // (on Windows also the "/" inside `name` becomes "\\").
+#ifdef _WIN32
+    std::string file(std::string name) const {
+        for (char& c : name)
+            if (c == '/') c = '\\';
+        return path_ + "\\" + name;
+    }
+#else
     std::string file(const std::string& name) const { return path_ + "/" + name; }
+#endif
 
 private:
     std::string path_;
