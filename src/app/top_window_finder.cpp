@@ -1,7 +1,7 @@
 #include "app/top_window_finder.h"
 
 #if defined(Q_OS_WIN)
-#include <windows.h>
+#include "app/win32_window_search.h"
 #elif defined(KVZT_HAVE_XCB)
 #include <xcb/xcb.h>
 
@@ -24,7 +24,7 @@ namespace {
 class WindowsFinder : public TopWindowFinder {
 public:
     bool topLevelWindowExists(const QString& exactTitle) override {
-        return ::FindWindowW(nullptr, reinterpret_cast<LPCWSTR>(exactTitle.utf16())) != nullptr;
+        return win32TopLevelWindowExists(exactTitle.toStdWString());
     }
 };
 
