@@ -169,6 +169,7 @@ void Table::loadRecord(std::uint32_t recno) {
     record_.resize(size_t(file_->recordLength()));
     file_->readRecord(recno, record_.data());
     recno_ = recno;
+    ++recordsLoaded_;
 }
 
 // Moves to the first visible record at or after (forward) / before `from`.
@@ -182,6 +183,7 @@ void Table::positionNatural(bool forward, std::uint32_t from) {
         if (scratch_[0] != '*') {
             record_.swap(scratch_);
             recno_ = std::uint32_t(r);
+            ++recordsLoaded_;
             eof_ = bof_ = false;
             return;
         }

@@ -77,6 +77,14 @@ public:
     // The stored bytes of a field, untouched (code-page text, blank padded).
     std::string rawField(std::string_view field) const;
     bool isDeleted() const;  // only true for a record reached through a bookmark
+    // The visible records in the current order (the active tag within its
+    // range, or natural order), listed without moving the cursor and without
+    // making any of them current: a grid learns its rows from this and reads
+    // only those it shows.
+    std::vector<std::uint32_t> visibleRecords();
+    // How many records this cursor has made current (moves, seeks, bookmarks):
+    // a cheap count that tests and benchmarks read to see what a window reads.
+    std::uint64_t recordsLoaded() const { return recordsLoaded_; }
 
     // --- editing
     EditState state() const { return state_; }
@@ -173,6 +181,7 @@ private:
     Database* database_ = nullptr;
     CodePage codePage_ = CodePage::Cp1251;
     std::uint32_t recno_ = 0;
+    std::uint64_t recordsLoaded_ = 0;
     bool eof_ = true;
     bool bof_ = true;
     mutable std::size_t lastField_ = 0;  // the field found by the last name lookup

@@ -108,6 +108,33 @@ bool Table::tagStep(bool forward) {
     return true;
 }
 
+std::vector<std::uint32_t> Table::visibleRecords() {
+    cancel();
+    // One sequential pass learns which records are deleted: checking each
+    // entry's record in tag order would read the file in random order.
+    const std::uint32_t count = file_->recordCount();
+    std::vector<bool> live(size_t(count) + 1, false);
+    scratch_.resize(size_t(file_->recordLength()));
+    for (std::uint32_t r = 1; r <= count; ++r) {
+        file_->readRecord(r, scratch_.data());
+        live[r] = scratch_[0] != '*';
+    }
+    std::vector<std::uint32_t> records;
+    if (!activeTag_) {
+        for (std::uint32_t r = 1; r <= count; ++r)
+            if (live[r]) records.push_back(r);
+        return records;
+    }
+    // The same walk as first() and next(): from the range's low bound to the
+    // first entry outside it.
+    std::optional<IndexEntry> e = range_ ? activeTag_->seek(range_->low) : activeTag_->first();
+    for (; e; e = activeTag_->next(*e)) {
+        if (!inRange(e->key)) break;
+        if (e->recno <= count && live[e->recno]) records.push_back(e->recno);
+    }
+    return records;
+}
+
 bool Table::findKey(const std::vector<Value>& values, int fieldCount) {
     cancel();
     if (!activeTag_) throw EngineError(code::NoSuchIndex, "Поиск по ключу без индекса: " + file_->path());

@@ -2,28 +2,57 @@
 
 #include "data/ui/form_layout.h"
 
+#include <algorithm>
+
 namespace kvzt::data {
+
+namespace {
+
+// Rows read together when the grid asks for one not read yet: about a
+// screenful, mostly below (grids scroll down more than up).
+constexpr int kRowsBefore = 16;
+constexpr int kRowsAfter = 48;
+
+}  // namespace
 
 TableModel::TableModel(engine::Table* table, std::vector<TableColumn> columns, QObject* parent)
     : QAbstractTableModel(parent), table_(table), columns_(std::move(columns)), titleLooks_(columns_.size()) {
-    readAll();
+    records_ = listRecords();
+    rows_.assign(records_.size(), Row{});
 }
 
 void TableModel::setTable(engine::Table* table) {
     beginResetModel();
     table_ = table;
-    readAll();
+    try {
+        records_ = listRecords();
+    } catch (...) {
+        records_.clear();
+        rows_.clear();
+        endResetModel();
+        throw;
+    }
+    rows_.assign(records_.size(), Row{});
     endResetModel();
 }
 
 void TableModel::setRowValue(std::function<QVariant(const engine::Table&)> rowValue) {
     rowValue_ = std::move(rowValue);
-    refresh();
+    forgetTexts();
 }
 
-TableModel::Row TableModel::readRow() const {
-    Row row;
-    row.recno = table_->recNo();
+std::vector<std::uint32_t> TableModel::listRecords() const {
+    return table_ ? table_->visibleRecords() : std::vector<std::uint32_t>{};
+}
+
+void TableModel::forgetTexts() {
+    for (Row& r : rows_) r = Row{};
+    if (!rows_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+void TableModel::readRow(Row& row) const {
+    row.read = true;
+    row.texts.clear();
     row.texts.reserve(columns_.size());
     for (const TableColumn& c : columns_) {
         if (c.calculate) {
@@ -34,44 +63,68 @@ TableModel::Row TableModel::readRow() const {
             row.texts.emplace_back();  // a field the table lacks shows nothing
         }
     }
-    if (rowValue_) row.value = rowValue_(*table_);
-    return row;
+    row.value = rowValue_ ? rowValue_(*table_) : QVariant();
 }
 
-void TableModel::readAll() {
-    rows_.clear();
-    if (!table_) return;
+void TableModel::readAround(int row) const {
+    // An edit in progress is the window's: moving the cursor would cancel it.
+    if (!table_ || table_->state() != engine::EditState::Browse) return;
     const engine::Bookmark remembered = table_->bookmark();
-    for (table_->first(); !table_->eof(); table_->next()) rows_.push_back(readRow());
-    if (remembered.recno != 0) {
-        table_->gotoBookmark(remembered);
-    } else {
+    const int from = std::max(0, row - kRowsBefore);
+    const int to = std::min(rowCount(), row + kRowsAfter);
+    for (int r = from; r < to; ++r) {
+        Row& target = rows_[size_t(r)];
+        if (target.read) continue;
+        try {
+            table_->gotoBookmark(engine::Bookmark{records_[size_t(r)]});
+            readRow(target);
+        } catch (const std::exception&) {
+            // A record gone since the rows were listed shows empty until the
+            // next refresh; painting must not fail.
+            target = Row{};
+            target.read = true;
+            target.texts.resize(columns_.size());
+        }
+    }
+    try {
+        if (remembered.recno != 0)
+            table_->gotoBookmark(remembered);
+        else
+            table_->first();
+    } catch (const std::exception&) {
         table_->first();
     }
 }
 
 void TableModel::refresh() {
-    beginResetModel();
-    try {
-        readAll();
-    } catch (...) {
-        // The grid must not stay in the middle of a reset: it shows what was
-        // read before the error.
+    std::vector<std::uint32_t> records = listRecords();
+    if (records == records_) {
+        // The same rows: only their texts may have changed.
+        forgetTexts();
+    } else {
+        beginResetModel();
+        records_ = std::move(records);
+        rows_.assign(records_.size(), Row{});
         endResetModel();
-        throw;
     }
-    endResetModel();
+    // The cursor's own copy of its record may be older than the file.
+    if (!table_) return;
+    if (table_->recNo() != 0 && table_->recNo() <= table_->recordCount()) {
+        table_->gotoBookmark(table_->bookmark());
+    } else {
+        table_->first();
+    }
 }
 
 void TableModel::refreshRow(int row) {
     if (!seekRow(row)) return;
-    rows_[size_t(row)] = readRow();
+    readRow(rows_[size_t(row)]);
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
 bool TableModel::seekRow(int row) {
     if (!table_ || row < 0 || row >= rowCount()) return false;
-    table_->gotoBookmark(engine::Bookmark{rows_[size_t(row)].recno});
+    table_->gotoBookmark(engine::Bookmark{records_[size_t(row)]});
     return true;
 }
 
@@ -82,28 +135,29 @@ int TableModel::currentRecordRow() const {
 
 int TableModel::rowOfRecord(std::uint32_t recno) const {
     if (recno == 0) return -1;
-    for (size_t i = 0; i < rows_.size(); ++i) {
-        if (rows_[i].recno == recno) return int(i);
-    }
-    return -1;
+    auto it = std::find(records_.begin(), records_.end(), recno);
+    return it == records_.end() ? -1 : int(it - records_.begin());
 }
 
 std::uint32_t TableModel::recordAt(int row) const {
-    return row >= 0 && row < rowCount() ? rows_[size_t(row)].recno : 0;
+    return row >= 0 && row < rowCount() ? records_[size_t(row)] : 0;
 }
 
-int TableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(rows_.size()); }
+int TableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(records_.size()); }
 
 int TableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(columns_.size()); }
 
 QVariant TableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount()) return {};
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(columns_[size_t(index.column())].alignment | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole && role != RowValueRole) return {};
     const Row& row = rows_[size_t(index.row())];
+    if (!row.read) readAround(index.row());
+    if (!row.read) return {};  // not readable now (an edit in progress)
     switch (role) {
     case Qt::DisplayRole:
         return row.texts[size_t(index.column())];
-    case Qt::TextAlignmentRole:
-        return QVariant::fromValue(columns_[size_t(index.column())].alignment | Qt::AlignVCenter);
     case RowValueRole:
         return row.value;
     default:

@@ -1,9 +1,12 @@
 #pragma once
 // A grid's model over an engine cursor: one row per visible record in the
 // active tag's order (within its range), one column per chosen field or
-// calculated text. The rows are read when the model is refreshed and kept
-// as a snapshot, so painting never moves the cursor; the window positions
-// the cursor on a row before it acts on it and refreshes what it changed.
+// calculated text. Opening and refreshing only list the rows' record
+// numbers; a row's texts are read when the grid first asks for them (a
+// block of rows at a time, so a table of any size opens at once) and kept
+// until the next refresh. Reading puts the cursor back where it was, so
+// painting never moves it; the window positions the cursor on a row before
+// it acts on it and refreshes what it changed.
 //
 // headerData gives the column's title for Qt::DisplayRole (settable, so that
 // a stored grid layout can rename it) and its field name for FieldNameRole.
@@ -46,12 +49,16 @@ public:
     void setTable(engine::Table* table);
 
     // A value kept for every row beside the column texts (for instance a
-    // flag that decides the row's colours), given for RowValueRole.
+    // flag that decides the row's colours), given for RowValueRole. Read
+    // with the row's texts: setting it reads nothing at once.
     void setRowValue(std::function<QVariant(const engine::Table&)> rowValue);
 
     const TableColumn& column(int section) const { return columns_.at(size_t(section)); }
 
-    // Reads every row again and puts the cursor back on the record it was on.
+    // Lists the rows again and forgets the texts read so far (they are read
+    // again as they come into view); the cursor's record is read afresh.
+    // When the rows are the same records in the same order, the grid keeps
+    // its rows and only repaints them.
     void refresh();
     // Reads one row again from its record (after an edit of that record); the
     // cursor is left on that record.
@@ -81,19 +88,24 @@ private:
         QVariant alignment;
     };
 
+    // A row's texts and value once read.
     struct Row {
-        std::uint32_t recno = 0;
+        bool read = false;
         std::vector<QString> texts;
         QVariant value;
     };
 
-    Row readRow() const;
-    void readAll();
+    void readRow(Row& row) const;
+    // Reads the unread rows of a block around `row`, putting the cursor back.
+    void readAround(int row) const;
+    void forgetTexts();
+    std::vector<std::uint32_t> listRecords() const;
 
     engine::Table* table_;
     std::vector<TableColumn> columns_;
     std::function<QVariant(const engine::Table&)> rowValue_;
-    std::vector<Row> rows_;
+    std::vector<std::uint32_t> records_;  // the rows' record numbers, in order
+    mutable std::vector<Row> rows_;       // same length as records_
     std::vector<TitleLook> titleLooks_;
 };
 

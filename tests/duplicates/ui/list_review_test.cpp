@@ -204,6 +204,35 @@ TEST_F(ListReviewTest, MarksByEveryCommandAndKeyEnableExecuteByTheCount) {
     EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
 }
 
+// A large review opens reading only the rows in view; "Заменить все" shows
+// the new marks, reading again only what is in view.
+TEST_F(ListReviewTest, LargeReviewReadsOnlyTheRowsInView) {
+    constexpr int kDups = 3000;
+    {
+        std::vector<std::string> names;
+        for (int n = 0; n < kDups; ++n) names.push_back("Фамилия" + std::to_string(10000 + n));
+        std::vector<Dup> rows;
+        for (const std::string& name : names) rows.push_back({name.c_str()});
+        addDups(rows);
+    }
+    open();
+    ASSERT_EQ(window->model()->rowCount(), kDups);
+    const engine::Table& cursor = *window->model()->table();
+    EXPECT_LT(cursor.recordsLoaded(), 300u);
+    EXPECT_EQ(window->model()->index(0, 0).data().toString().left(12), u("Фамилия10000"));
+
+    const std::uint64_t beforeMarks = cursor.recordsLoaded();
+    window->bbnReplAll->click();
+    EXPECT_EQ(window->model()->index(0, 2).data().toString(), u("з"));
+    EXPECT_EQ(window->model()->index(0, 0).data(data::RowValueRole).toString(), u("з"));  // the colouring
+    EXPECT_LT(cursor.recordsLoaded() - beforeMarks, 300u);
+    // A row far below is read when it comes into view, with its new mark.
+    selectRow(kDups - 1);
+    EXPECT_EQ(window->model()->index(kDups - 1, 2).data().toString(), u("з"));
+    EXPECT_TRUE(window->OKBtn->isEnabled());
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+}
+
 TEST_F(ListReviewTest, SurnameSearchFromFirstAndLastRow) {
     addDups({{"Борисов"}, {"  борисова"}, {"Сидоров"}});
     open();
