@@ -200,6 +200,25 @@ std::vector<std::string> KeyExpression::fieldNames(const std::vector<FieldDef>& 
     return names;
 }
 
+namespace {
+
+// The upper-case byte of every byte of one code page, kept for the code page
+// last asked for: a tag's keys all come from one table, so the table is made
+// once per build instead of looking each byte up through the code page.
+const unsigned char* upperTable(CodePage cp) {
+    thread_local bool made = false;
+    thread_local CodePage madeFor{};
+    thread_local unsigned char table[256];
+    if (!made || madeFor != cp) {
+        for (int b = 0; b < 256; ++b) table[b] = upperByte(static_cast<unsigned char>(b), cp);
+        madeFor = cp;
+        made = true;
+    }
+    return table;
+}
+
+}  // namespace
+
 std::string KeyExpression::evaluate(const char* record, const std::vector<FieldDef>& fields, CodePage cp) const {
     if (keyType_ != 'C') {
         const FieldDef& f = fields[std::size_t(components_[0].fieldIndex)];
@@ -207,23 +226,38 @@ std::string KeyExpression::evaluate(const char* record, const std::vector<FieldD
         if (keyType_ == 'N') return mdx::numericKeyFromText(text);
         return mdx::dateKeyFromJulianDay(double(Date::fromDbf(text).julianDay()));
     }
-    std::string key;
-    key.reserve(std::size_t(keyLength_));
+    std::string key(std::size_t(keyLength_), ' ');
+    evaluateInto(record, fields, cp, key.data());
+    return key;
+}
+
+void KeyExpression::evaluateInto(const char* record, const std::vector<FieldDef>& fields, CodePage cp,
+                                 char* out) const {
+    if (keyType_ != 'C') {
+        const std::string key = evaluate(record, fields, cp);
+        std::memcpy(out, key.data(), std::min(key.size(), std::size_t(keyLength_)));
+        return;
+    }
+    const unsigned char* upper = nullptr;
+    char* at = out;
     for (const KeyComponent& c : components_) {
         const FieldDef& f = fields[std::size_t(c.fieldIndex)];
         const char* p = record + f.offset;
         if (c.dtos) {
             if (f.length >= 8 && allDigits(p, 8))
-                key.append(p, 8);
+                std::memcpy(at, p, 8);
             else
-                key.append(8, ' ');
+                std::memset(at, ' ', 8);
+            at += 8;
         } else if (c.upper) {
-            for (int i = 0; i < f.length; ++i) key.push_back(char(upperByte(static_cast<unsigned char>(p[i]), cp)));
+            if (!upper) upper = upperTable(cp);
+            for (int i = 0; i < f.length; ++i) at[i] = char(upper[static_cast<unsigned char>(p[i])]);
+            at += f.length;
         } else {
-            key.append(p, std::size_t(f.length));
+            std::memcpy(at, p, std::size_t(f.length));
+            at += f.length;
         }
     }
-    return key;
 }
 
 std::string KeyExpression::prefix(const std::vector<Value>& values, int count, const std::vector<FieldDef>& /*fields*/,

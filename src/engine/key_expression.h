@@ -35,6 +35,9 @@ public:
 
     // The key of a record (record bytes with the deletion flag first) in .mdx encoding.
     std::string evaluate(const char* record, const std::vector<FieldDef>& fields, CodePage cp) const;
+    // The same key written to `out` (keyLength() bytes), for building tags
+    // without a string per record.
+    void evaluateInto(const char* record, const std::vector<FieldDef>& fields, CodePage cp, char* out) const;
     // A key prefix from the first `count` component values (UTF-8 text, numbers,
     // dates), each padded or cut to its component's width. Text is taken as
     // given, not upper-cased, even for UPPER() components.

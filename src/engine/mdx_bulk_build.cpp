@@ -82,18 +82,34 @@ public:
     // Sorts [first, last), whose keys are equal before `offset` and whose
     // sixteen bytes at `offset` are loaded.
     void sort(CharItem* first, CharItem* last, std::size_t offset) const {
-        std::sort(first, last, [this](const CharItem& x, const CharItem& y) {
-            if (x.high != y.high) return descending_ ? x.high > y.high : x.high < y.high;
-            return descending_ ? x.low > y.low : x.low < y.low;
-        });
+        if (descending_)
+            sortOn(first, last, offset, [](const CharItem& x, const CharItem& y) {
+                return x.high != y.high ? x.high > y.high : x.low > y.low;
+            });
+        else
+            sortOn(first, last, offset, [](const CharItem& x, const CharItem& y) {
+                return x.high != y.high ? x.high < y.high : x.low < y.low;
+            });
+    }
+
+private:
+    template <typename Less>
+    void sortOn(CharItem* first, CharItem* last, std::size_t offset, Less less) const {
+        std::sort(first, last, less);
         const std::size_t next = offset + 16;
         for (CharItem* run = first; run != last;) {
             CharItem* end = run + 1;
             while (end != last && end->high == run->high && end->low == run->low) ++end;
             if (end - run > 1) {
                 if (next < len_) {
-                    for (CharItem* i = run; i != end; ++i) load(*i, next);
-                    sort(run, end, next);
+                    // The keys of a run lie anywhere in memory: ask for them
+                    // a few entries ahead so the loads do not wait one by one.
+                    constexpr std::ptrdiff_t kAhead = 8;
+                    for (CharItem* i = run; i != end; ++i) {
+                        if (end - i > kAhead) __builtin_prefetch(keys_ + std::size_t(i[kAhead].index) * len_ + next);
+                        load(*i, next);
+                    }
+                    sortOn(run, end, next, less);
                 } else {
                     // Equal keys follow record numbers.
                     std::sort(run, end, [this](const CharItem& x, const CharItem& y) {
@@ -105,7 +121,6 @@ public:
         }
     }
 
-private:
     const char* keys_;
     std::size_t len_;
     const std::vector<std::uint32_t>& recnos_;

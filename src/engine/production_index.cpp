@@ -86,10 +86,7 @@ public:
         KeyExpression expr = KeyExpression::parse(expression, fields_);
         auto tag = std::make_unique<MdxTag>(*file_, upper, expr, options);
         KeyBatch batch;
-        records([&](std::uint32_t recno, const char* record) {
-            batch.keys += expr.evaluate(record, fields_, cp_);
-            batch.recnos.push_back(recno);
-        });
+        records([&](std::uint32_t recno, const char* record) { batch.add(expr, recno, record, fields_, cp_); });
         flush();
         tag->bulkWrite(batch.keys, batch.recnos, sortedOrder(*tag, batch));
         tags_.push_back(std::move(tag));
@@ -129,16 +126,14 @@ public:
         file_->requireWritable();
         std::vector<KeyBatch> batches(tags_.size());
         records([&](std::uint32_t recno, const char* record) {
-            for (std::size_t i = 0; i < tags_.size(); ++i) {
-                batches[i].keys += tags_[i]->expression().evaluate(record, fields_, cp_);
-                batches[i].recnos.push_back(recno);
-            }
+            for (std::size_t i = 0; i < tags_.size(); ++i)
+                batches[i].add(tags_[i]->expression(), recno, record, fields_, cp_);
         });
         file_->truncateToHeader();
         for (std::size_t i = 0; i < tags_.size(); ++i) {
             std::vector<std::uint32_t> order = sortedOrder(*tags_[i], batches[i]);
             tags_[i]->bulkWrite(batches[i].keys, batches[i].recnos, order);
-            KeyBatch().keys.swap(batches[i].keys);  // give the memory back early
+            batches[i] = KeyBatch();  // give the memory back early
         }
         slotsDirty_ = true;
         flush();
