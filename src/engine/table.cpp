@@ -134,14 +134,17 @@ std::uint32_t Table::recordCount() const { return file_->recordCount(); }
 std::uint8_t Table::languageDriver() const { return file_->header().languageDriver; }
 
 int Table::fieldIndex(std::string_view name) const {
-    // Callers name the same few fields over and over, mostly in field order:
-    // try the last hit and the field after it first.
+    // Callers name fields with the same few literals over and over: the place
+    // of a name is remembered by the address of its text, so a repeated
+    // lookup is one comparison instead of a search through the fields. The
+    // comparison keeps it right when another text comes at that address.
     const auto& fs = file_->fields();
-    if (lastField_ < fs.size() && equalsNoCase(fs[lastField_].name, name)) return int(lastField_);
-    if (lastField_ + 1 < fs.size() && equalsNoCase(fs[lastField_ + 1].name, name)) return int(++lastField_);
+    NameSlot& slot = nameSlots_[(reinterpret_cast<std::uintptr_t>(name.data()) >> 3) % kNameSlots];
+    if (slot.text == name.data() && slot.index < fs.size() && equalsNoCase(fs[slot.index].name, name))
+        return int(slot.index);
     for (size_t i = 0; i < fs.size(); ++i)
         if (equalsNoCase(fs[i].name, name)) {
-            lastField_ = i;
+            slot = NameSlot{name.data(), i};
             return int(i);
         }
     return -1;
@@ -375,7 +378,19 @@ void Table::setValue(std::string_view name, const Value& v) {
     std::memcpy(out, scratch, size_t(f->length));
 }
 
-void Table::setString(std::string_view name, std::string_view utf8) { setValue(name, std::string(utf8)); }
+void Table::setString(std::string_view name, std::string_view utf8) {
+    const FieldDef* f = nullptr;
+    char* out = editBytes(name, f);
+    if (f->type != 'C' || f->length > 256) {
+        setValue(name, std::string(utf8));
+        return;
+    }
+    // Text goes straight from UTF-8 into the field, without a Value copy.
+    char scratch[256];
+    std::memset(scratch, ' ', size_t(f->length));
+    fromUtf8Into(utf8, codePage_, scratch, size_t(f->length));
+    std::memcpy(out, scratch, size_t(f->length));
+}
 void Table::setInteger(std::string_view name, std::int64_t v) { setValue(name, v); }
 void Table::setFloat(std::string_view name, double v) { setValue(name, v); }
 void Table::setBoolean(std::string_view name, bool v) { setValue(name, v); }

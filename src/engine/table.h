@@ -184,7 +184,13 @@ private:
     std::uint64_t recordsLoaded_ = 0;
     bool eof_ = true;
     bool bof_ = true;
-    mutable std::size_t lastField_ = 0;  // the field found by the last name lookup
+    // Field places found by name, remembered by the address of the name's text.
+    struct NameSlot {
+        const char* text = nullptr;
+        std::size_t index = 0;
+    };
+    static constexpr std::size_t kNameSlots = 64;
+    mutable NameSlot nameSlots_[kNameSlots];
     std::string currentKey_;  // key of the current record in the active tag
     mutable std::string scratch_;  // a record read while looking for the next visible one
     mutable std::string blank_;  // an all-blank record for reads without a current record
