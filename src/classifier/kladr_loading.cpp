@@ -15,6 +15,17 @@ namespace {
 // Records between two chances for a window to repaint its gauge.
 constexpr int kRecordsPerMessagePass = 2048;
 
+// The places of the source fields, looked up once per pass.
+struct SourceFields {
+    int code, name, socr, index, gninmb;
+    explicit SourceFields(const engine::Table& t)
+        : code(t.fieldIndexOf("CODE")),
+          name(t.fieldIndexOf("NAME")),
+          socr(t.fieldIndexOf("SOCR")),
+          index(t.fieldIndexOf("INDEX")),
+          gninmb(t.fieldIndexOf("GNINMB")) {}
+};
+
 // The fields read from a source record, as UTF-8 text.
 struct SourceRecord {
     std::string name;
@@ -22,11 +33,27 @@ struct SourceRecord {
     std::string index;
     std::string gninmb;
 
-    explicit SourceRecord(const engine::Table& t)
-        : name(t.asString("NAME")),
-          socr(t.asString("SOCR")),
-          index(t.asString("INDEX")),
-          gninmb(t.asString("GNINMB")) {}
+    SourceRecord(const engine::Table& t, const SourceFields& f)
+        : name(t.asStringAt(f.name)),
+          socr(t.asStringAt(f.socr)),
+          index(t.asStringAt(f.index)),
+          gninmb(t.asStringAt(f.gninmb)) {}
+};
+
+// The places of a target's fields, looked up once per pass; -1 for a field
+// the table does not have (districts have no town code, and so on).
+struct TargetFields {
+    int name, tip, kodreg, kodrai, kodtow, kodnas, koduli, pindex, gninmb;
+    explicit TargetFields(const engine::Table& t)
+        : name(t.fieldIndex("NAME")),
+          tip(t.fieldIndex("TIP")),
+          kodreg(t.fieldIndex("KODREG")),
+          kodrai(t.fieldIndex("KODRAI")),
+          kodtow(t.fieldIndex("KODTOW")),
+          kodnas(t.fieldIndex("KODNAS")),
+          koduli(t.fieldIndex("KODULI")),
+          pindex(t.fieldIndex("PINDEX")),
+          gninmb(t.fieldIndex("GNINMB")) {}
 };
 
 }  // namespace
@@ -61,42 +88,44 @@ void KladrLoader::kladrPass(engine::Table& kladr) {
     engine::Table& rai = targets_[kRai];
     engine::Table& tow = targets_[kTow];
     engine::Table& nas = targets_[kNas];
+    const SourceFields in(kladr);
+    const TargetFields ra(rai), to(tow), na(nas);
     for (kladr.first(); !kladr.eof(); kladr.next(), tick()) {
-        const KladrCode code = KladrCode::parse(kladr.rawField("CODE"), kladr.codePage());
+        const KladrCode code = KladrCode::parse(kladr.rawFieldAt(in.code), kladr.codePage());
         if (code.isRegionRecord() || !marked(code.region)) continue;
         announce(code.region, " - добавление записи");
-        const SourceRecord r(kladr);
+        const SourceRecord r(kladr, in);
         if (code.settlement != "000") {
             nas.append();
-            nas.setString("NAME", r.name);
-            nas.setString("TIP", socr_.GetSocrCode('4', r.socr));
-            nas.setString("KODREG", code.region);
-            nas.setString("KODRAI", code.district);
-            nas.setString("KODTOW", code.town);
-            nas.setString("KODNAS", code.settlement);
-            nas.setString("PINDEX", r.index);
-            nas.setString("GNINMB", r.gninmb);
+            nas.setStringAt(na.name, r.name);
+            nas.setStringAt(na.tip, socr_.GetSocrCode('4', r.socr));
+            nas.setStringAt(na.kodreg, code.region);
+            nas.setStringAt(na.kodrai, code.district);
+            nas.setStringAt(na.kodtow, code.town);
+            nas.setStringAt(na.kodnas, code.settlement);
+            nas.setStringAt(na.pindex, r.index);
+            nas.setStringAt(na.gninmb, r.gninmb);
             nas.post();
             ++result_.settlements;
         } else if (code.town != "000") {
             tow.append();
-            tow.setString("NAME", r.name);
-            tow.setString("TIP", socr_.GetSocrCode('3', r.socr));
-            tow.setString("KODREG", code.region);
-            tow.setString("KODRAI", code.district);
-            tow.setString("KODTOW", code.town);
-            tow.setString("PINDEX", r.index);
-            tow.setString("GNINMB", r.gninmb);
+            tow.setStringAt(to.name, r.name);
+            tow.setStringAt(to.tip, socr_.GetSocrCode('3', r.socr));
+            tow.setStringAt(to.kodreg, code.region);
+            tow.setStringAt(to.kodrai, code.district);
+            tow.setStringAt(to.kodtow, code.town);
+            tow.setStringAt(to.pindex, r.index);
+            tow.setStringAt(to.gninmb, r.gninmb);
             tow.post();
             ++result_.towns;
         } else if (code.district != "000") {
             rai.append();
-            rai.setString("NAME", r.name);
-            rai.setString("TIP", socr_.GetSocrCode('2', r.socr));
-            rai.setString("KODREG", code.region);
-            rai.setString("KODRAI", code.district);
-            rai.setString("PINDEX", r.index);
-            rai.setString("GNINMB", r.gninmb);
+            rai.setStringAt(ra.name, r.name);
+            rai.setStringAt(ra.tip, socr_.GetSocrCode('2', r.socr));
+            rai.setStringAt(ra.kodreg, code.region);
+            rai.setStringAt(ra.kodrai, code.district);
+            rai.setStringAt(ra.pindex, r.index);
+            rai.setStringAt(ra.gninmb, r.gninmb);
             rai.post();
             ++result_.districts;
         }
@@ -108,35 +137,37 @@ void KladrLoader::streetPass(engine::Table& street) {
     engine::Table& uli = targets_[kUli];
     engine::Table& dom = targets_[kDom];
     static const std::string house = "ДОМ";  // six bytes in UTF-8, as is "дом"
+    const SourceFields in(street);
+    const TargetFields ul(uli), dm(dom);
     for (street.first(); !street.eof(); street.next(), tick()) {
-        const KladrCode code = KladrCode::parse(street.rawField("CODE"), street.codePage());
+        const KladrCode code = KladrCode::parse(street.rawFieldAt(in.code), street.codePage());
         if (!marked(code.region)) continue;
-        const SourceRecord r(street);
+        const SourceRecord r(street, in);
         if (r.socr.size() == house.size() && engine::upperUtf8(r.socr) == house) {
             announce(code.region, " - добавление домов");
             dom.append();
-            dom.setString("NAME", r.name);
-            dom.setString("KODREG", code.region);
-            dom.setString("KODRAI", code.district);
-            dom.setString("KODTOW", code.town);
-            dom.setString("KODNAS", code.settlement);
-            dom.setString("KODULI", code.street);
-            dom.setString("PINDEX", r.index);
-            dom.setString("GNINMB", r.gninmb);
+            dom.setStringAt(dm.name, r.name);
+            dom.setStringAt(dm.kodreg, code.region);
+            dom.setStringAt(dm.kodrai, code.district);
+            dom.setStringAt(dm.kodtow, code.town);
+            dom.setStringAt(dm.kodnas, code.settlement);
+            dom.setStringAt(dm.koduli, code.street);
+            dom.setStringAt(dm.pindex, r.index);
+            dom.setStringAt(dm.gninmb, r.gninmb);
             dom.post();
             ++result_.houses;
         } else {
             announce(code.region, " - добавление улиц");
             uli.append();
-            uli.setString("NAME", r.name);
-            uli.setString("TIP", socr_.GetSocrCode('5', r.socr));
-            uli.setString("KODREG", code.region);
-            uli.setString("KODRAI", code.district);
-            uli.setString("KODTOW", code.town);
-            uli.setString("KODNAS", code.settlement);
-            uli.setString("KODULI", code.street);
-            uli.setString("PINDEX", r.index);
-            uli.setString("GNINMB", r.gninmb);
+            uli.setStringAt(ul.name, r.name);
+            uli.setStringAt(ul.tip, socr_.GetSocrCode('5', r.socr));
+            uli.setStringAt(ul.kodreg, code.region);
+            uli.setStringAt(ul.kodrai, code.district);
+            uli.setStringAt(ul.kodtow, code.town);
+            uli.setStringAt(ul.kodnas, code.settlement);
+            uli.setStringAt(ul.koduli, code.street);
+            uli.setStringAt(ul.pindex, r.index);
+            uli.setStringAt(ul.gninmb, r.gninmb);
             uli.post();
             ++result_.streets;
         }

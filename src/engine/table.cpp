@@ -152,6 +152,19 @@ int Table::fieldIndex(std::string_view name) const {
 
 const FieldDef& Table::field(std::string_view name) const { return fieldAt(name); }
 
+int Table::fieldIndexOf(std::string_view name) const {
+    const int i = fieldIndex(name);
+    if (i < 0) throw EngineError(code::NoSuchField, "Нет поля " + std::string(name) + " в таблице " + file_->path());
+    return i;
+}
+
+const FieldDef& Table::fieldNumber(int field) const {
+    const auto& fs = file_->fields();
+    if (field < 0 || size_t(field) >= fs.size())
+        throw EngineError(code::NoSuchField, "Нет поля №" + std::to_string(field) + " в таблице " + file_->path());
+    return fs[size_t(field)];
+}
+
 const FieldDef& Table::fieldAt(std::string_view name) const {
     int i = fieldIndex(name);
     if (i < 0)
@@ -321,6 +334,18 @@ bool Table::isNull(std::string_view name) const {
     return isBlankField(std::string_view(currentBytes() + f.offset, size_t(f.length)));
 }
 
+std::string Table::asStringAt(int field) const {
+    const FieldDef& f = fieldNumber(field);
+    std::string_view raw(currentBytes() + f.offset, size_t(f.length));
+    if (f.type == 'D') return Date::fromDbf(raw).toDisplay();
+    return fieldText(f, raw, codePage_);
+}
+
+std::string_view Table::rawFieldAt(int field) const {
+    const FieldDef& f = fieldNumber(field);
+    return std::string_view(currentBytes() + f.offset, size_t(f.length));
+}
+
 std::string Table::rawField(std::string_view name) const {
     const FieldDef& f = fieldAt(name);
     return std::string(currentBytes() + f.offset, size_t(f.length));
@@ -378,19 +403,24 @@ void Table::setValue(std::string_view name, const Value& v) {
     std::memcpy(out, scratch, size_t(f->length));
 }
 
-void Table::setString(std::string_view name, std::string_view utf8) {
-    const FieldDef* f = nullptr;
-    char* out = editBytes(name, f);
-    if (f->type != 'C' || f->length > 256) {
-        setValue(name, std::string(utf8));
+void Table::setString(std::string_view name, std::string_view utf8) { setStringAt(fieldIndexOf(name), utf8); }
+
+void Table::setStringAt(int field, std::string_view utf8) {
+    if (state_ == EditState::Browse)
+        throw EngineError(code::InvalidState, "Таблица не в режиме редактирования: " + file_->path());
+    const FieldDef& f = fieldNumber(field);
+    if (f.type != 'C' || f.length > 256) {
+        setValue(f.name, std::string(utf8));
         return;
     }
-    // Text goes straight from UTF-8 into the field, without a Value copy.
+    // Text goes straight from UTF-8 into the field, without a Value copy;
+    // through a scratch copy, so a failed conversion leaves the field as it was.
     char scratch[256];
-    std::memset(scratch, ' ', size_t(f->length));
-    fromUtf8Into(utf8, codePage_, scratch, size_t(f->length));
-    std::memcpy(out, scratch, size_t(f->length));
+    std::memset(scratch, ' ', size_t(f.length));
+    fromUtf8Into(utf8, codePage_, scratch, size_t(f.length));
+    std::memcpy(editBuffer_.data() + f.offset, scratch, size_t(f.length));
 }
+
 void Table::setInteger(std::string_view name, std::int64_t v) { setValue(name, v); }
 void Table::setFloat(std::string_view name, double v) { setValue(name, v); }
 void Table::setBoolean(std::string_view name, bool v) { setValue(name, v); }

@@ -51,6 +51,7 @@ public:
     const std::vector<FieldDef>& fields() const;
     int fieldIndex(std::string_view name) const;  // case-insensitive; -1 when absent
     const FieldDef& field(std::string_view name) const;  // throws NoSuchField
+    int fieldIndexOf(std::string_view name) const;       // as fieldIndex, but throws NoSuchField
     std::uint32_t recordCount() const;  // records in the file, deleted ones included
     std::uint8_t languageDriver() const;
 
@@ -76,6 +77,11 @@ public:
     bool isNull(std::string_view field) const;             // all blanks
     // The stored bytes of a field, untouched (code-page text, blank padded).
     std::string rawField(std::string_view field) const;
+    // By field number (fieldIndexOf), for loops over many records: the same
+    // as asString and rawField without looking the name up; the raw bytes
+    // stay valid until the cursor moves.
+    std::string asStringAt(int field) const;
+    std::string_view rawFieldAt(int field) const;
     bool isDeleted() const;  // only true for a record reached through a bookmark
     // The visible records in the current order (the active tag within its
     // range, or natural order), listed without moving the cursor and without
@@ -92,6 +98,7 @@ public:
     void edit();
     void setValue(std::string_view field, const Value& value);
     void setString(std::string_view field, std::string_view utf8);  // cut to the field's width
+    void setStringAt(int field, std::string_view utf8);             // by field number
     void setInteger(std::string_view field, std::int64_t v);
     void setFloat(std::string_view field, double v);  // rounded to the field's decimals
     void setBoolean(std::string_view field, bool v);
@@ -141,6 +148,7 @@ private:
     };
 
     const FieldDef& fieldAt(std::string_view name) const;
+    const FieldDef& fieldNumber(int field) const;  // throws NoSuchField
     const char* currentBytes() const;
     char* editBytes(std::string_view field, const FieldDef*& def);
     void requireRecord() const;
