@@ -11,7 +11,9 @@
 #include <QStringList>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -52,13 +54,32 @@ public:
     void advance(int) override {}
     void setPosition(int) override {}
     void setStatusText(const QString& text) override {
+        status_ = text.toStdString();
         if (!verbose_ || text.startsWith(QLatin1Char('"'))) return;
         std::printf("    %7.2f s  cpu %6.2f s  %s\n", seconds(start_), cpuSeconds() - cpuStart_, text.toStdString().c_str());
     }
+    // A window takes its events here: the longest wait between two calls is
+    // the longest a window would stand frozen.
+    void processMessages() override {
+        const Clock::time_point now = Clock::now();
+        const double wait = std::chrono::duration<double>(now - lastMessages_).count();
+        if (verbose_ && wait > 0.2)
+            std::printf("    %7.2f s  a wait of %.2f s for window events\n", seconds(start_), wait);
+        if (wait > longestWait_) {
+            longestWait_ = wait;
+            longestAt_ = status_;
+        }
+        lastMessages_ = now;
+    }
+    double longestWait() const { return longestWait_; }
+    const char* longestAt() const { return longestAt_.c_str(); }
 
 private:
     bool verbose_;
     Clock::time_point start_ = Clock::now();
+    Clock::time_point lastMessages_ = start_;
+    double longestWait_ = 0;
+    std::string status_, longestAt_;
     double cpuStart_ = cpuSeconds();
 };
 
@@ -87,6 +108,16 @@ void createDatabase(engine::Session& session) {
         }
     }
     schema::FillReferenceBooks(session, QStringLiteral(KVZT_SOURCE_DIR "/samples/refbooks"));
+}
+
+// Memory the process holds now (resident set).
+long residentMegabytes() {
+    long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024) / 1024;
 }
 
 long peakMegabytes() {
@@ -147,6 +178,8 @@ int main(int argc, char** argv) {
                     allTime / read, allCpu / readCpu);
         std::printf("    districts %d, towns %d, settlements %d, streets %d, houses %d\n", all.districts, all.towns,
                     all.settlements, all.streets, all.houses);
+        std::printf("    longest wait for window events %.2f s (at: %s), memory held after the run %ld MB\n",
+                    allProgress.longestWait(), allProgress.longestAt(), residentMegabytes());
 
         classifier::MarkRegions(dm, {QString::fromStdString(largest)});
         t0 = Clock::now();
@@ -158,6 +191,8 @@ int main(int argc, char** argv) {
                     oneTime, oneCpu, oneTime / read, oneCpu / readCpu);
         std::printf("    districts %d, towns %d, settlements %d, streets %d, houses %d\n", one.districts, one.towns,
                     one.settlements, one.streets, one.houses);
+        std::printf("    longest wait for window events %.2f s (at: %s), memory held after the run %ld MB\n",
+                    oneProgress.longestWait(), oneProgress.longestAt(), residentMegabytes());
     }
     std::printf("peak memory (ru_maxrss)     %8ld MB\n", peakMegabytes());
     std::error_code ignored;

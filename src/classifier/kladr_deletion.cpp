@@ -16,18 +16,23 @@ namespace {
 
 // Walks the region's key range of one table, deleting what the mode takes.
 // True when the range held any record.
+// A region holds up to a hundred thousand streets: the window takes its
+// events every so many records.
+constexpr int kRecordsPerMessagePass = 2048;
+
 template <typename Keep>
-bool deleteRange(engine::Table& table, const QString& region, Keep keep) {
+bool deleteRange(engine::Table& table, const QString& region, Keep keep, KladrProgress& progress) {
     // The range is the region's whole key prefix: every record of the region
     // whatever its other codes or name.
     data::SetRangeByFields(table, {{QStringLiteral("KODREG"), region, region}});
     const bool any = !table.eof();
-    while (!table.eof()) {
+    for (int walked = 1; !table.eof(); ++walked) {
         if (keep(table)) {
             table.next();
         } else {
             table.deleteRecord();
         }
+        if (walked % kRecordsPerMessagePass == 0) progress.processMessages();
     }
     table.cancelRange();
     return any;
@@ -58,15 +63,15 @@ std::vector<const KladrTable*> DeleteRegionRecords(data::TdmKVZT& dm, KladrTarge
     for (const QString& region : regions) {
         progress.setStatusText(QStringLiteral("\"%1\" - удаление ранее установленных записей").arg(dm.GetRegName(region)));
         progress.processMessages();
-        touchedDom |= deleteRange(targets[kDom], region, keepNone);
-        touchedUli |= deleteRange(targets[kUli], region, keepNone);
-        touchedNas |= deleteRange(targets[kNas], region, keepNas);
+        touchedDom |= deleteRange(targets[kDom], region, keepNone, progress);
+        touchedUli |= deleteRange(targets[kUli], region, keepNone, progress);
+        touchedNas |= deleteRange(targets[kNas], region, keepNas, progress);
         if (deletionMode) {
-            touchedTow |= deleteRange(targets[kTow], region, keepAll);
-            touchedRai |= deleteRange(targets[kRai], region, keepAll);
+            touchedTow |= deleteRange(targets[kTow], region, keepAll, progress);
+            touchedRai |= deleteRange(targets[kRai], region, keepAll, progress);
         } else {
-            touchedTow |= deleteRange(targets[kTow], region, keepNone);
-            touchedRai |= deleteRange(targets[kRai], region, keepNone);
+            touchedTow |= deleteRange(targets[kTow], region, keepNone, progress);
+            touchedRai |= deleteRange(targets[kRai], region, keepNone, progress);
         }
         progress.advance();
         setInstalled(dm, region, false);

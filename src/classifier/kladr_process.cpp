@@ -12,6 +12,7 @@
 #include "classifier/kladr_targets.h"
 #include "classifier/socr_codes.h"
 #include "data/data_module.h"
+#include "engine/memory_release.h"
 #include "engine/session.h"
 #include "engine/table.h"
 #include "schema/index_catalogue.h"
@@ -114,6 +115,9 @@ QString KladrDirFrom(const QString& directory) {
 }
 
 KladrResult KladrProcess(data::TdmKVZT& dm, const KladrRequest& request, KladrProgress& progress) {
+    // The key batches of a million-record tag build are freed when each tag
+    // is written; this hands that memory back once the run ends.
+    const engine::ReleaseFreedMemoryAtEnd releaseMemory;
     KladrResult result;
     const bool deletion = request.deletionMode();
     const QString dir = KladrDirFrom(request.kladrDir);
@@ -171,7 +175,8 @@ KladrResult KladrProcess(data::TdmKVZT& dm, const KladrRequest& request, KladrPr
 
     schema::BuildIndexList();
     try {
-        for (const KladrTable& table : kKladrTables) schema::DropIndexes(db, table.file);
+        const schema::ProcessMessages process = [&progress] { progress.processMessages(); };
+        for (const KladrTable& table : kKladrTables) schema::DropIndexes(db, table.file, process);
         PackKladrTables(dm, toPack, progress);
         load(dm, targets, kladr, street, request.impStreets, scan.marks, progress, result);
         markInstalled(dm);

@@ -517,8 +517,17 @@ RecordSource Table::recordSource() {
         for (std::uint32_t r = 1; r <= count; ++r) {
             file_->readRecord(r, buf.data());
             visit(r, buf.data());
+            busy(r);
         }
     };
+}
+
+void Table::callBusyHook() const {
+    try {
+        busyHook_();
+    } catch (...) {
+        // See setBusyHook: a long step is never stopped half-way from here.
+    }
 }
 
 }  // namespace kvzt::engine

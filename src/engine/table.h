@@ -4,6 +4,7 @@
 // Text at this API is UTF-8; the table's bytes are in its own code page.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -88,6 +89,12 @@ public:
     // making any of them current: a grid learns its rows from this and reads
     // only those it shows.
     std::vector<std::uint32_t> visibleRecords();
+    // Called every few thousand records during long steps inside this table
+    // (tag builds, pack, listing its records), so a window can take its
+    // pending events: the program is single-threaded. The hook must not use
+    // this table; what it throws is ignored, since a step stopped half-way
+    // could leave a tag out of step with the records.
+    void setBusyHook(std::function<void()> hook) { busyHook_ = std::move(hook); }
     // How many records this cursor has made current (moves, seeks, bookmarks):
     // a cheap count that tests and benchmarks read to see what a window reads.
     std::uint64_t recordsLoaded() const { return recordsLoaded_; }
@@ -163,6 +170,12 @@ private:
     bool tagLast();
     bool inRange(std::string_view key) const;
     void relock();
+    // Gives the busy hook its turn every kRecordsPerBusyCall records.
+    void busy(std::uint32_t recno) const {
+        if (busyHook_ && recno % kRecordsPerBusyCall == 0) callBusyHook();
+    }
+    void callBusyHook() const;
+    static constexpr std::uint32_t kRecordsPerBusyCall = 16384;
 
     // Exclusive use for a while (empty, pack, tag changes): a cursor opened
     // for shared use converts its own lock, which fails while any other
@@ -190,6 +203,7 @@ private:
     CodePage codePage_ = CodePage::Cp1251;
     std::uint32_t recno_ = 0;
     std::uint64_t recordsLoaded_ = 0;
+    std::function<void()> busyHook_;
     bool eof_ = true;
     bool bof_ = true;
     // Field places found by name, remembered by the address of the name's text.

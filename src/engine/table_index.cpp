@@ -118,6 +118,7 @@ std::vector<std::uint32_t> Table::visibleRecords() {
     for (std::uint32_t r = 1; r <= count; ++r) {
         file_->readRecord(r, scratch_.data());
         live[r] = scratch_[0] != '*';
+        busy(r);
     }
     std::vector<std::uint32_t> records;
     if (!activeTag_) {
@@ -192,8 +193,12 @@ void Table::deleteIndex(std::string_view tag) {
         activeTag_ = nullptr;
         range_.reset();
     }
-    storage_->index->deleteTag(tag);
-    if (storage_->index->tags().empty()) {
+    // The last tag takes the whole file with it: putting its blocks on the
+    // free list first would read every block of a tag that may span a
+    // million records, only to delete the file.
+    const bool last = storage_->index->tags().size() == 1;
+    if (!last) storage_->index->deleteTag(tag);
+    if (last) {
         // No tags left: the .mdx goes and the table no longer claims one.
         auto found = findFileNoCase(directoryOf(file_->path()), mdxNameFor(fileNameOf(file_->path())));
         storage_->index.reset();
@@ -215,10 +220,15 @@ void Table::pack() {
     for (std::uint32_t r = 1; r <= file_->recordCount(); ++r) {
         file_->readRecord(r, buf.data());
         if (buf[0] != '*') keep.push_back(r);
+        busy(r);
     }
     if (keep.size() != file_->recordCount()) {
+        // Copying a large table takes a while of its own: a turn before and after.
+        const bool large = file_->recordCount() >= kRecordsPerBusyCall;
+        if (large && busyHook_) callBusyHook();
         file_->rewrite(keep);
         relock();
+        if (large && busyHook_) callBusyHook();
     }
     if (storage_->index) {
         storage_->index->rebuild(recordSource());

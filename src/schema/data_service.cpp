@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/errors.h"
+#include "engine/memory_release.h"
 #include "engine/session.h"
 #include "engine/table.h"
 #include "schema/index_catalogue.h"
@@ -194,6 +195,7 @@ QString DataServiceResult::stopText() const {
 }
 
 DataServiceResult RunDataService(engine::Session& session, int tag, DataServiceProgress& progress) {
+    const engine::ReleaseFreedMemoryAtEnd releaseMemory;  // tag rebuilds free large key batches
     DataServiceResult result;
     const ServiceKind kind = DataServKind(tag);
     const std::optional<TableGroup> group = DataServGroup(tag);

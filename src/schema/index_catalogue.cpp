@@ -250,6 +250,7 @@ void CreateIndexes(engine::Database& database, const std::string& tableName, con
         detachProductionIndex(database.tablePath(tableName));
         table = database.openTable(tableName, engine::OpenMode::Exclusive);
     }
+    table->setBusyHook(process);  // a tag over a million records must not freeze the window
     const std::vector<std::string> present = table->tagNames();
     for (const TagSpec& tag : tags) {
         if (process) {
@@ -286,6 +287,7 @@ void PackTable(engine::Database& database, const std::string& tableName, const P
     if (process) {
         process();
     }
+    table->setBusyHook(process);
     try {
         table->pack();
         table->close();
