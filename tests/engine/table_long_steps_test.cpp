@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
