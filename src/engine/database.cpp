@@ -16,7 +16,7 @@ void rebuildIndexOf(const std::string& dbfPath, CodePage cp) {
     auto table = Table::open(dbfPath, OpenMode::Exclusive, cp);
     if (ProductionIndex* index = table->productionIndex()) {
         index->rebuild(table->recordSource());
-        index->flush();
+        index->sync();
     }
     table->close();
 }
@@ -35,8 +35,12 @@ bool isDbf(const std::string& path) {
 Database::Database(std::string name, std::string directory, CodePage defaultCodePage)
     : name_(std::move(name)), directory_(std::move(directory)), defaultCodePage_(defaultCodePage),
       journal_(directory_) {
-    for (const std::string& path : Journal::recover(directory_))
-        if (isDbf(path)) rebuildIndexOf(path, defaultCodePage_);
+    // The indexes are rebuilt while the journal is still there: a crash
+    // during the rebuild repeats the whole recovery at the next open.
+    Journal::recover(directory_, [this](const std::vector<std::string>& restored) {
+        for (const std::string& path : restored)
+            if (isDbf(path)) rebuildIndexOf(path, defaultCodePage_);
+    });
 }
 
 Database::~Database() {
@@ -81,8 +85,10 @@ void Database::startTransaction() {
 
 void Database::commit() {
     if (!journal_.active()) throw EngineError(code::TransactionState, "Транзакция не начата: " + name_);
+    // Every data file the transaction touched, tables and indexes, is on the
+    // disk before the journal that could undo them goes.
     for (Table* t : openTables_) {
-        if (ProductionIndex* index = t->productionIndex()) index->flush();
+        if (ProductionIndex* index = t->productionIndex()) index->sync();
         t->file().sync();
     }
     journal_.commit();
@@ -90,8 +96,11 @@ void Database::commit() {
 
 void Database::rollback() {
     if (!journal_.active()) throw EngineError(code::TransactionState, "Транзакция не начата: " + name_);
-    for (Table* t : openTables_) t->file().flush();
-    std::vector<std::string> restored = journal_.rollback();
+    // Appends still gathered in memory belong to the transaction: they are
+    // dropped by the reload below, never written (a full disk cannot stop a rollback).
+    // The journal stays until the indexes are rebuilt, so a crash meanwhile
+    // is rolled back again at the next open.
+    std::vector<std::string> restored = journal_.restore();
     for (const std::string& path : restored) {
         // Cursors of one table share their storage: reload it once, then put every cursor back.
         std::set<TableStorage*> reloaded;
@@ -103,6 +112,9 @@ void Database::rollback() {
         }
         if (!open && isDbf(path)) rebuildIndexOf(path, defaultCodePage_);
     }
+    for (Table* t : openTables_)
+        if (ProductionIndex* index = t->productionIndex()) index->sync();
+    journal_.commit();
 }
 
 void Database::attach(Table* table) { openTables_.insert(table); }

@@ -1,17 +1,15 @@
 #include "engine/dbf_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
 
 #include "engine/errors.h"
+#include "engine/file_io.h"
 #include "engine/file_lock.h"
 #include "engine/journal.h"
+#include "engine/path_util.h"
 
 namespace kvzt::engine {
 
@@ -52,6 +50,19 @@ bool isKnownVersion(std::uint8_t v) {
     return (v & 0x07) == 0x03;
 }
 
+// True when, from `at` on, whole descriptors that look like fields lead to a
+// 0x0D terminator inside `bytes` (the descriptors went on past where we stopped).
+bool terminatorFollows(std::string_view bytes, std::size_t at) {
+    for (; at < bytes.size(); at += 32) {
+        if (bytes[at] == '\x0D') return true;
+        if (at + 32 > bytes.size()) return false;
+        const char type = char(std::toupper(static_cast<unsigned char>(bytes[at + 11])));
+        if (bytes[at] == '\0' || type == '\0' || std::strchr("CNFLDM", type) == nullptr || bytes[at + 16] == '\0')
+            return false;
+    }
+    return false;
+}
+
 [[noreturn]] void corrupt(const std::string& path, const std::string& what) {
     throw EngineError(code::Corrupt, "Повреждён файл таблицы " + path + ": " + what);
 }
@@ -66,18 +77,26 @@ DbfHeader parseDbfHeader(std::string_view bytes, std::uint64_t fileSize, const s
         throw EngineError(code::UnknownTableType, "Файл не является таблицей dBase: " + path);
     h.lastUpdate = Date{1900 + std::uint8_t(bytes[1]), std::uint8_t(bytes[2]), std::uint8_t(bytes[3])};
     if (!h.lastUpdate.isValid()) h.lastUpdate = {};
-    std::uint32_t declaredCount = get32(bytes, 4);
-    std::uint16_t declaredHeader = get16(bytes, 8);
-    std::uint16_t declaredRecord = get16(bytes, 10);
+    const std::uint32_t declaredCount = get32(bytes, 4);
+    const std::uint16_t declaredHeader = get16(bytes, 8);
+    const std::uint16_t declaredRecord = get16(bytes, 10);
     h.productionIndex = std::uint8_t(bytes[28]);
     h.languageDriver = std::uint8_t(bytes[29]);
 
-    // Field descriptors run from byte 32 to the 0x0D terminator. A plausible
-    // declared header length bounds the scan, so a missing terminator is survived.
-    bool headerPlausible = declaredHeader >= 65 && declaredHeader <= fileSize;
-    std::size_t limit = std::min<std::size_t>(bytes.size(), headerPlausible ? declaredHeader : bytes.size());
+    if (declaredHeader > fileSize) {
+        if (!terminatorFollows(bytes, 32))
+            corrupt(path, "описания полей обрезаны: файл длиной " + std::to_string(fileSize) +
+                              " байт кончается внутри заголовка длиной " + std::to_string(declaredHeader) + " байт");
+        corrupt(path, "длина заголовка " + std::to_string(declaredHeader) + " байт больше длины файла " +
+                          std::to_string(fileSize) + " байт");
+    }
+
+    // Field descriptors run from byte 32 to the 0x0D terminator, within the
+    // declared header length; a terminator missing at the header's end is
+    // survived (the length says where the records begin).
+    std::size_t at = 32;
     int offset = 1;
-    for (std::size_t at = 32; at + 32 <= limit && bytes[at] != '\x0D'; at += 32) {
+    for (; at + 32 <= declaredHeader && at < bytes.size() && bytes[at] != '\x0D'; at += 32) {
         if (int(h.fields.size()) >= kMaxFields) corrupt(path, "слишком много полей");
         FieldDef f;
         std::string_view nameBytes = bytes.substr(at, 11);
@@ -94,26 +113,30 @@ DbfHeader parseDbfHeader(std::string_view bytes, std::uint64_t fileSize, const s
         offset += f.length;
         h.fields.push_back(std::move(f));
     }
-    if (h.fields.empty()) corrupt(path, "нет описаний полей");
-    const std::size_t minimalHeader = 32 + 32 * h.fields.size();
-    h.headerLength = std::uint16_t(headerPlausible && declaredHeader >= minimalHeader ? declaredHeader : minimalHeader + 1);
-    if (h.headerLength > fileSize) corrupt(path, "файл короче своего заголовка");
-
-    // The fields decide the record layout; a declared length that is larger
-    // (padding at the record's end) is kept, a smaller one cannot be right.
-    const int computedRecord = offset;
-    if (declaredRecord >= computedRecord) {
-        h.recordLength = declaredRecord;
-    } else if (declaredRecord == 0 || (fileSize - h.headerLength) % computedRecord <= 1) {
-        h.recordLength = std::uint16_t(computedRecord);
-    } else {
-        corrupt(path, "длина записи не согласуется с полями");
+    // Stopped by the declared length while more descriptors and their terminator follow:
+    // the header is too short for them, and the records would start inside it.
+    if ((at >= bytes.size() || bytes[at] != '\x0D') && terminatorFollows(bytes, at)) {
+        std::size_t end = at;
+        while (bytes[end] != '\x0D') end += 32;
+        corrupt(path, "длина заголовка " + std::to_string(declaredHeader) +
+                          " байт меньше нужной для описаний полей (" + std::to_string(end + 1) + " байт)");
     }
-    if (computedRecord > 65535) corrupt(path, "слишком длинная запись");
+    if (h.fields.empty()) corrupt(path, "нет описаний полей");
+    h.headerLength = declaredHeader;
 
-    // Trust the declared count unless the file is too short for it.
-    const std::uint64_t physical = (fileSize - h.headerLength) / h.recordLength;
-    h.recordCount = std::uint32_t(std::min<std::uint64_t>(declaredCount, physical));
+    if (offset > 65535) corrupt(path, "слишком длинная запись");
+    if (declaredRecord != offset)
+        corrupt(path, "длина записи в заголовке " + std::to_string(declaredRecord) +
+                          " байт, а поля занимают " + std::to_string(offset) + " байт (с флагом удаления)");
+    h.recordLength = declaredRecord;
+
+    // A count above the whole records the file holds would read past its end;
+    // a count below them is allowed (the rest was never committed).
+    const std::uint64_t whole = (fileSize - h.headerLength) / h.recordLength;
+    if (declaredCount > whole)
+        corrupt(path, "в заголовке записей " + std::to_string(declaredCount) + ", а в файле целых записей " +
+                          std::to_string(whole) + " (kvzt-cli repair исправит счётчик)");
+    h.recordCount = declaredCount;
     return h;
 }
 
@@ -146,10 +169,10 @@ std::string encodeDbfHeader(const DbfHeader& h) {
     return b;
 }
 
-int openTableFile(const std::string& path, bool writable) {
-    int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
-    if (fd >= 0) return fd;
-    int e = errno;
+FileHandle openTableFile(const std::string& path, bool writable) {
+    FileHandle fd = kNoFile;
+    const int e = fileIo().open(path, writable ? OpenFlags::ReadWrite : OpenFlags::Read, fd);
+    if (e == 0) return fd;
     if (e == ENOENT || e == ENOTDIR) throw EngineError(code::NoSuchTable, "Таблица не найдена: " + path);
     if (e == EACCES || e == EROFS)
         throw EngineError(code::TableInUse, "Нет доступа к таблице (файл только для чтения): " + path);
@@ -180,14 +203,11 @@ std::unique_ptr<DbfFile> DbfFile::open(const std::string& path, OpenMode mode) {
 void DbfFile::reload() {
     pending_.clear();
     invalidateCache();
-    struct stat st {};
-    if (fstat(fd_, &st) != 0) throwIoError(path_, errno);
-    if (!S_ISREG(st.st_mode)) throw EngineError(code::UnknownTableType, "Это не файл таблицы: " + path_);
-    std::string head(std::min<std::uint64_t>(st.st_size, 32 + 32 * std::uint64_t(kMaxFields) + 2), '\0');
-    ssize_t n = pread(fd_, head.data(), head.size(), 0);
-    if (n < 0) throwIoError(path_, errno);
-    head.resize(size_t(n));
-    header_ = parseDbfHeader(head, std::uint64_t(st.st_size), path_);
+    const FileInfo st = io::info(fd_, path_);
+    if (!st.regular) throw EngineError(code::UnknownTableType, "Это не файл таблицы: " + path_);
+    std::string head(std::min<std::uint64_t>(st.size, 32 + 32 * std::uint64_t(kMaxFields) + 2), '\0');
+    head.resize(io::read(fd_, head.data(), head.size(), 0, path_));
+    header_ = parseDbfHeader(head, st.size, path_);
     onDiskCount_ = header_.recordCount;
     headerDirty_ = false;
 }
@@ -223,30 +243,17 @@ void DbfFile::create(const std::string& path, std::vector<FieldDef> fields, std:
 
     // Written beside the target and renamed over it, so a failed write leaves nothing half made.
     std::string tmp = path + ".kvzt-new";
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) throwIoError(path, errno);
-    const char* p = bytes.data();
-    size_t left = bytes.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            int e = errno;
-            ::close(fd);
-            ::unlink(tmp.c_str());
-            throwIoError(path, e);
-        }
-        p += n;
-        left -= size_t(n);
-    }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        int e = errno;
-        ::unlink(tmp.c_str());
-        throwIoError(path, e);
-    }
-    if (::rename(tmp.c_str(), path.c_str()) != 0) {
-        int e = errno;
-        ::unlink(tmp.c_str());
-        throwIoError(path, e);
+    io::File out(io::open(tmp, OpenFlags::Create));
+    try {
+        io::write(out.get(), bytes, 0, path);
+        io::sync(out.get(), path);
+        out.reset();
+        io::rename(tmp, path);
+        io::syncDirectory(directoryOf(path));
+    } catch (...) {
+        out.reset();
+        (void)fileIo().remove(tmp);
+        throw;
     }
 }
 
@@ -259,16 +266,17 @@ DbfFile::~DbfFile() {
 }
 
 void DbfFile::close() {
-    if (fd_ < 0) return;
+    if (fd_ == kNoFile) return;
     struct Closer {
         DbfFile* f;
         ~Closer() {
             f->lock_.reset();
-            ::close(f->fd_);
-            f->fd_ = -1;
+            io::close(f->fd_);
+            f->fd_ = kNoFile;
         }
     } closer{this};
-    if (mode_ != OpenMode::ReadOnly) flush();
+    // A table that was written goes to the disk before it is let go.
+    if (mode_ != OpenMode::ReadOnly) sync();
 }
 
 void DbfFile::requireWritable() const {
@@ -280,32 +288,21 @@ void DbfFile::journalBeforeChange() {
     if (!journal_ || !journal_->active()) return;
     // The length and header as they are on disk now, before anything changes,
     // and the bytes after the last record (the end marker an append overwrites).
-    struct stat st {};
-    if (fstat(fd_, &st) != 0) throwIoError(path_, errno);
+    const std::uint64_t size = io::info(fd_, path_).size;
     std::string head(32, '\0');
-    if (pread(fd_, head.data(), head.size(), 0) != 32) throwIoError(path_, errno ? errno : EIO);
-    journal_->saveLength(path_, std::uint64_t(st.st_size), head);
+    if (io::read(fd_, head.data(), head.size(), 0, path_) != 32) throwIoError(path_, EIO);
+    journal_->saveLength(path_, size, head);
     const std::uint64_t end = recordOffset(onDiskCount_ + 1);
-    if (std::uint64_t(st.st_size) > end) {
-        std::string tail(size_t(std::min<std::uint64_t>(std::uint64_t(st.st_size) - end, 512)), '\0');
-        ssize_t n = pread(fd_, tail.data(), tail.size(), off_t(end));
-        if (n < 0) throwIoError(path_, errno);
-        tail.resize(size_t(n));
+    if (size > end) {
+        std::string tail(size_t(std::min<std::uint64_t>(size - end, 512)), '\0');
+        tail.resize(io::read(fd_, tail.data(), tail.size(), end, path_));
         journal_->saveBytes(path_, end, tail);
     }
 }
 
 void DbfFile::pwriteAll(const char* data, std::size_t size, std::uint64_t offset) {
-    while (size > 0) {
-        ssize_t n = ::pwrite(fd_, data, size, off_t(offset));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throwIoError(path_, errno);
-        }
-        data += n;
-        size -= size_t(n);
-        offset += std::uint64_t(n);
-    }
+    unsynced_ = true;
+    io::write(fd_, std::string_view(data, size), offset, path_);
 }
 
 void DbfFile::readRecord(std::uint32_t recno, char* out) const {
@@ -320,10 +317,9 @@ void DbfFile::readRecord(std::uint32_t recno, char* out) const {
         std::uint32_t count = std::uint32_t(std::max<size_t>(1, kReadWindow / len));
         count = std::min(count, onDiskCount_ - recno + 1);
         readCache_.resize(size_t(count) * len);
-        ssize_t n = pread(fd_, readCache_.data(), readCache_.size(), off_t(recordOffset(recno)));
-        if (n < 0) throwIoError(path_, errno);
+        const std::size_t n = io::read(fd_, readCache_.data(), readCache_.size(), recordOffset(recno), path_);
         cacheFirst_ = recno;
-        cacheCount_ = std::uint32_t(size_t(n) / len);
+        cacheCount_ = std::uint32_t(n / len);
         if (cacheCount_ == 0) corrupt(path_, "запись №" + std::to_string(recno) + " за концом файла");
     }
     std::memcpy(out, readCache_.data() + size_t(recno - cacheFirst_) * len, len);
@@ -392,7 +388,7 @@ void DbfFile::truncate(std::uint32_t count) {
     invalidateCache();
     const char eof = '\x1A';
     pwriteAll(&eof, 1, recordOffset(count + 1));
-    if (::ftruncate(fd_, off_t(recordOffset(count + 1) + 1)) != 0) throwIoError(path_, errno);
+    io::truncate(fd_, recordOffset(count + 1) + 1, path_);
     writeHeaderCounters();
 }
 
@@ -406,80 +402,64 @@ void DbfFile::setProductionIndexFlag(bool on) {
 }
 
 void DbfFile::flush() {
-    if (fd_ < 0 || mode_ == OpenMode::ReadOnly) return;
+    if (fd_ == kNoFile || mode_ == OpenMode::ReadOnly) return;
     writePending();
     if (headerDirty_) writeHeaderCounters();
 }
 
 void DbfFile::sync() {
     flush();
-    if (fd_ >= 0 && mode_ != OpenMode::ReadOnly && ::fsync(fd_) != 0) throwIoError(path_, errno);
+    if (fd_ == kNoFile || mode_ == OpenMode::ReadOnly || !unsynced_) return;
+    io::sync(fd_, path_);
+    unsynced_ = false;
 }
 
 }  // namespace kvzt::engine
 
 namespace kvzt::engine {
 
-void DbfFile::rewrite(const std::vector<std::uint32_t>& keep) {
-    requireWritable();
+FileHandle DbfFile::writeCopy(const std::vector<std::uint32_t>& keep, const std::string& target) {
     flush();
-    const std::string tmp = path_ + ".kvzt-pack";
-    int out = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (out < 0) throwIoError(tmp, errno);
-    auto fail = [&](int e) {
-        ::close(out);
-        ::unlink(tmp.c_str());
-        throwIoError(tmp, e);
-    };
-    DbfHeader h = header_;
-    h.recordCount = std::uint32_t(keep.size());
-    h.lastUpdate = {};
-    std::string head(size_t(header_.headerLength), '\0');
-    if (pread(fd_, head.data(), head.size(), 0) != ssize_t(head.size())) fail(errno ? errno : EIO);
-    // Keep the original header bytes (field descriptors, reserved bytes) and change only the counters.
-    std::string fresh = encodeDbfHeader(h);
-    std::memcpy(head.data(), fresh.data(), 12);
-    std::string buffer = head;
-    const size_t len = size_t(header_.recordLength);
-    std::string rec(len, '\0');
-    off_t at = 0;
-    for (std::uint32_t recno : keep) {
-        readRecord(recno, rec.data());
-        buffer += rec;
-        if (buffer.size() >= kPendingLimit) {
-            if (::pwrite(out, buffer.data(), buffer.size(), at) != ssize_t(buffer.size())) fail(errno ? errno : EIO);
-            at += off_t(buffer.size());
-            buffer.clear();
+    io::File out(io::open(target, OpenFlags::Create));
+    try {
+        DbfHeader h = header_;
+        h.recordCount = std::uint32_t(keep.size());
+        h.lastUpdate = {};
+        std::string head(size_t(header_.headerLength), '\0');
+        if (io::read(fd_, head.data(), head.size(), 0, path_) != head.size()) throwIoError(path_, EIO);
+        // Keep the original header bytes (field descriptors, reserved bytes) and change only the counters.
+        const std::string fresh = encodeDbfHeader(h);
+        std::memcpy(head.data(), fresh.data(), 12);
+        std::string buffer = std::move(head);
+        const size_t len = size_t(header_.recordLength);
+        std::string rec(len, '\0');
+        std::uint64_t at = 0;
+        for (std::uint32_t recno : keep) {
+            readRecord(recno, rec.data());
+            buffer += rec;
+            if (buffer.size() >= kPendingLimit) {
+                io::write(out.get(), buffer, at, target);
+                at += buffer.size();
+                buffer.clear();
+            }
         }
+        buffer += '\x1A';
+        io::write(out.get(), buffer, at, target);
+        io::sync(out.get(), target);
+    } catch (...) {
+        out.reset();
+        (void)fileIo().remove(target);
+        throw;
     }
-    buffer += '\x1A';
-    if (::pwrite(out, buffer.data(), buffer.size(), at) != ssize_t(buffer.size())) fail(errno ? errno : EIO);
-    if (::fsync(out) != 0) fail(errno);
-    if (::close(out) != 0) {
-        ::unlink(tmp.c_str());
-        throwIoError(tmp, errno);
-    }
-    // Take the lock on the new file before it gets the table's name.
-    int fd = ::open(tmp.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) {
-        ::unlink(tmp.c_str());
-        throwIoError(tmp, errno);
-    }
-    // A file with a lock of its own keeps it on the new file; shared storage
-    // leaves locking to its cursors (which hold exclusive use during a pack).
-    std::unique_ptr<FileLock> lock;
-    if (lock_) lock = tryLockFile(fd, LockKind::Exclusive);
-    if ((lock_ && !lock) || ::rename(tmp.c_str(), path_.c_str()) != 0) {
-        int e = errno;
-        lock.reset();
-        ::close(fd);
-        ::unlink(tmp.c_str());
-        throwIoError(path_, e ? e : EIO);
-    }
-    lock_.reset();
-    ::close(fd_);
-    fd_ = fd;
-    lock_ = std::move(lock);
+    return out.release();
+}
+
+void DbfFile::reopen() {
+    const bool writable = mode_ != OpenMode::ReadOnly;
+    FileHandle fresh = openTableFile(path_, writable);
+    io::close(fd_);
+    fd_ = fresh;
+    unsynced_ = false;
     reload();
 }
 

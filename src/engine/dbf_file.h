@@ -20,6 +20,7 @@
 
 #include "engine/date.h"
 #include "engine/field_def.h"
+#include "engine/file_io.h"
 
 namespace kvzt::engine {
 
@@ -39,10 +40,13 @@ struct DbfHeader {
     std::vector<FieldDef> fields;      // with offsets filled in
 };
 
-// Reads a header from the first bytes of a file of `fileSize` bytes. Tolerates
-// the damage seen in real files (wrong record count, missing 0x0D, a record
-// length that disagrees with the fields when the fields still fit); anything
-// ambiguous throws EngineError(code::Corrupt) or (code::UnknownTableType).
+// Reads a header from the first bytes of a file of `fileSize` bytes. A header
+// longer than its descriptors need (padding), a missing 0x0D at its end and a
+// record count below the whole records the file holds are accepted; a header
+// that contradicts the file throws EngineError(code::Corrupt) naming what is
+// wrong: a count or header length putting records past the end of the file,
+// a header too short for its descriptors, descriptors cut off, a record
+// length other than 1 + the field widths. Other formats: UnknownTableType.
 DbfHeader parseDbfHeader(std::string_view bytes, std::uint64_t fileSize, const std::string& path);
 
 // The header bytes (32 + 32·fields + 1) for `header`.
@@ -50,7 +54,7 @@ std::string encodeDbfHeader(const DbfHeader& header);
 
 // Opens a table file for reading (and writing when `writable`); throws
 // NoSuchTable when it is missing and TableInUse when access is refused.
-int openTableFile(const std::string& path, bool writable);
+FileHandle openTableFile(const std::string& path, bool writable);
 
 class DbfFile {
 public:
@@ -69,7 +73,7 @@ public:
     DbfFile(const DbfFile&) = delete;
     DbfFile& operator=(const DbfFile&) = delete;
 
-    void close();  // flush and release; throws on a failed write
+    void close();  // flush, sync when written, release; throws on a failed write
 
     const std::string& path() const { return path_; }
     OpenMode mode() const { return mode_; }
@@ -86,14 +90,16 @@ public:
     void truncate(std::uint32_t count);
 
     void setProductionIndexFlag(bool on);
-    // Rewrites the table with only the given records, in order (pack). The new
-    // file is written beside the old one and renamed over it, so a failure at
-    // any point leaves the old table whole.
-    void rewrite(const std::vector<std::uint32_t>& keep);
+    // Writes a table with only the given records, in order, to `target`
+    // (pack), synced; returns it open for reading and writing. On failure
+    // `target` is removed and the error thrown.
+    FileHandle writeCopy(const std::vector<std::uint32_t>& keep, const std::string& target);
+    // Opens the file under the table's name again (after a new file was renamed over it).
+    void reopen();
     // Re-reads the header from disk (after a rollback changed the file beneath us).
     void reload();
     void flush();
-    // flush() and then force the file to the disk (commit of a transaction).
+    // flush() and then force the file to the disk when anything was written since the last sync.
     void sync();
     // While set, every change first leaves its before-image in the journal.
     void setJournal(Journal* journal) { journal_ = journal; }
@@ -103,7 +109,7 @@ public:
         return header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
     }
     std::uint64_t fileLength() const { return recordOffset(header_.recordCount + 1) + 1; }
-    int descriptor() const { return fd_; }
+    FileHandle descriptor() const { return fd_; }
 
 private:
     DbfFile() = default;
@@ -116,7 +122,8 @@ private:
 
     std::string path_;
     OpenMode mode_ = OpenMode::Shared;
-    int fd_ = -1;
+    FileHandle fd_ = kNoFile;
+    bool unsynced_ = false;            // written since the last sync
     std::unique_ptr<FileLock> lock_;
     Journal* journal_ = nullptr;
     DbfHeader header_;

@@ -182,7 +182,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<FileLock> tryLockFile(int fd, LockKind kind) {
+std::unique_ptr<FileLock> tryLockFile(FileHandle handle, LockKind kind) {
+    const int fd = int(handle);
     if (fd < 0) throw EngineError(code::InvalidHandle, "Блокировка файла: неверный дескриптор");
     struct flock fl = lockRequest(kind == LockKind::Exclusive ? F_WRLCK : F_RDLCK);
     for (;;) {

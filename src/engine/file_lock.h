@@ -9,6 +9,8 @@
 
 #include <memory>
 
+#include "engine/file_io.h"
+
 namespace kvzt::engine {
 
 enum class LockKind { Shared, Exclusive };
@@ -27,6 +29,6 @@ public:
 // Takes the lock on the open file descriptor without waiting. Returns nullptr
 // when someone else holds a conflicting lock; throws EngineError(code::Io)
 // on other failures. The descriptor must stay open while the lock lives.
-std::unique_ptr<FileLock> tryLockFile(int fd, LockKind kind);
+std::unique_ptr<FileLock> tryLockFile(FileHandle fd, LockKind kind);
 
 }  // namespace kvzt::engine

@@ -1,10 +1,6 @@
 // The layout of the journal file is described in journal.h.
 #include "engine/journal.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -12,6 +8,7 @@
 #include <utility>
 
 #include "engine/errors.h"
+#include "engine/file_io.h"
 #include "engine/file_lock.h"
 #include "engine/path_util.h"
 
@@ -61,55 +58,26 @@ bool isPlainName(std::string_view name) {
            name.find('\0') == std::string_view::npos;
 }
 
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    Fd& operator=(Fd&&) = delete;
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
+using Fd = io::File;
 
-private:
-    int fd_;
-};
-
-void writeAllAt(int fd, std::string_view data, std::uint64_t offset, const std::string& what) {
-    while (!data.empty()) {
-        const ssize_t n = ::pwrite(fd, data.data(), data.size(), off_t(offset));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throwIoError(what, errno);
-        }
-        data.remove_prefix(std::size_t(n));
-        offset += std::uint64_t(n);
-    }
+void writeAllAt(FileHandle fd, std::string_view data, std::uint64_t offset, const std::string& what) {
+    io::write(fd, data, offset, what);
 }
 
-std::string readAll(int fd, const std::string& what) {
+std::string readAll(FileHandle fd, const std::string& what) {
     std::string out;
     char buffer[65536];
     std::uint64_t offset = 0;
     for (;;) {
-        const ssize_t n = ::pread(fd, buffer, sizeof buffer, off_t(offset));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throwIoError(what, errno);
-        }
-        if (n == 0) return out;
-        out.append(buffer, std::size_t(n));
-        offset += std::uint64_t(n);
+        const std::size_t n = io::read(fd, buffer, sizeof buffer, offset, what);
+        out.append(buffer, n);
+        offset += n;
+        if (n < sizeof buffer) return out;
     }
 }
 
 // Makes a created or removed directory entry survive a power loss.
-void syncDirectory(const std::string& directory) {
-    Fd dir(::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() < 0) return;  // nothing more can be done; the files themselves are synced
-    (void)::fsync(dir.get());
-}
+void syncDirectory(const std::string& directory) { io::syncDirectory(directory); }
 
 struct Entry {
     std::uint8_t kind = 0;
@@ -153,7 +121,7 @@ std::vector<Entry> parseEntries(std::string_view data, const std::string& journa
 // Writes the before-images back, newest first, so that the oldest image of any
 // place is the one left; syncs the restored files. Returns their paths in the
 // order the journal first names them. Files that no longer exist are skipped.
-std::vector<std::string> applyJournal(int journalFd, const std::string& directory, const std::string& journalPath) {
+std::vector<std::string> applyJournal(FileHandle journalFd, const std::string& directory, const std::string& journalPath) {
     const std::string data = readAll(journalFd, journalPath);
     const std::vector<Entry> entries = parseEntries(data, journalPath);
 
@@ -162,12 +130,12 @@ std::vector<std::string> applyJournal(int journalFd, const std::string& director
     for (const Entry& e : entries) {
         if (files.count(e.name)) continue;
         const std::string path = joinPath(directory, e.name);
-        Fd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
-        if (fd.get() < 0) {
-            if (errno == ENOENT) continue;  // the file is gone: nothing left to restore
-            throwIoError(path, errno);
+        FileHandle opened = kNoFile;
+        if (int error = fileIo().open(path, OpenFlags::ReadWrite, opened)) {
+            if (error == ENOENT) continue;  // the file is gone: nothing left to restore
+            throwIoError(path, error);
         }
-        files.emplace(e.name, std::move(fd));
+        files.emplace(e.name, Fd(opened));
         restored.push_back(path);
     }
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
@@ -178,15 +146,14 @@ std::vector<std::string> applyJournal(int journalFd, const std::string& director
             writeAllAt(file->second.get(), it->bytes, it->position, path);
         } else {
             writeAllAt(file->second.get(), it->bytes, 0, path);
-            if (::ftruncate(file->second.get(), off_t(it->position)) != 0) throwIoError(path, errno);
+            io::truncate(file->second.get(), it->position, path);
         }
     }
-    for (auto& [name, fd] : files)
-        if (::fsync(fd.get()) != 0) throwIoError(joinPath(directory, name), errno);
+    for (auto& [name, fd] : files) io::sync(fd.get(), joinPath(directory, name));
     return restored;
 }
 
-bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+bool sameFile(const FileInfo& a, const FileInfo& b) { return a.device == b.device && a.inode == b.inode; }
 
 // The name under which a journal of `directory` records `filePath`.
 std::string nameInDirectory(const std::string& directory, const std::string& filePath) {
@@ -196,9 +163,9 @@ std::string nameInDirectory(const std::string& directory, const std::string& fil
     while (dir.size() > 1 && dir.back() == '/') dir.remove_suffix(1);
     bool inside = isPlainName(name) && name.size() <= 0xFFFF;
     if (inside && parent != dir) {  // another spelling of the same directory?
-        struct stat a {}, b {};
-        inside = ::stat(parent.empty() ? "." : parent.c_str(), &a) == 0 &&
-                 ::stat(directory.empty() ? "." : directory.c_str(), &b) == 0 && sameFile(a, b);
+        FileInfo a, b;
+        inside = fileIo().pathInfo(parent.empty() ? "." : parent, a) == 0 &&
+                 fileIo().pathInfo(directory.empty() ? "." : directory, b) == 0 && sameFile(a, b);
     }
     if (!inside)
         throw EngineError(code::InvalidParam, "Файл " + filePath + " лежит вне каталога базы данных " + directory +
@@ -208,7 +175,7 @@ std::string nameInDirectory(const std::string& directory, const std::string& fil
 
 // Appends one entry and syncs it; on any failure the journal is cut back to
 // its previous end, so that a later entry never follows a torn one.
-void appendEntry(int fd, const std::string& journalPath, std::uint8_t kind, const std::string& name,
+void appendEntry(FileHandle fd, const std::string& journalPath, std::uint8_t kind, const std::string& name,
                  std::uint64_t position, std::string_view bytes) {
     if (bytes.size() > 0xFFFFFFFFu)
         throw EngineError(code::InvalidParam, "Слишком большой фрагмент для журнала транзакций");
@@ -222,13 +189,12 @@ void appendEntry(int fd, const std::string& journalPath, std::uint8_t kind, cons
     entry += bytes;
     putLe(entry, crc32(entry), 4);
 
-    const off_t end = ::lseek(fd, 0, SEEK_END);
-    if (end < 0) throwIoError(journalPath, errno);
+    const std::uint64_t end = io::info(fd, journalPath).size;
     try {
-        writeAllAt(fd, entry, std::uint64_t(end), journalPath);
-        if (::fdatasync(fd) != 0) throwIoError(journalPath, errno);
+        writeAllAt(fd, entry, end, journalPath);
+        io::sync(fd, journalPath);
     } catch (...) {
-        (void)::ftruncate(fd, end);
+        (void)fileIo().truncate(fd, end);
         throw;
     }
 }
@@ -245,10 +211,10 @@ Journal::~Journal() {
     } catch (...) {
         // The journal stays on disk; the next open of the directory restores it.
     }
-    if (fd_ >= 0) {
+    if (fd_ != kNoFile) {
         lock_.reset();
-        ::close(fd_);
-        fd_ = -1;
+        io::close(fd_);
+        fd_ = kNoFile;
     }
 }
 
@@ -258,28 +224,30 @@ void Journal::begin() {
     if (active()) throw EngineError(code::TransactionState, "Транзакция уже начата: " + directory_);
     const std::string path = pathIn(directory_);
     static std::atomic<unsigned> counter{0};
-    const std::string tmp = path + "." + std::to_string(::getpid()) + "." + std::to_string(counter++) + ".tmp";
+    const std::string tmp = path + "." + std::to_string(processId()) + "." + std::to_string(counter++) + ".tmp";
 
     // The journal is complete and locked before it appears under its name, so
     // that no one else can mistake it for the journal of a crashed process.
-    Fd fd(::open(tmp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-    if (fd.get() < 0) throwIoError(tmp, errno);
+    Fd fd(io::open(tmp, OpenFlags::CreateNew));
     struct TmpRemover {
         const std::string& name;
-        ~TmpRemover() { ::unlink(name.c_str()); }
+        ~TmpRemover() { (void)fileIo().remove(name); }
     } remover{tmp};
     std::unique_ptr<FileLock> lock = tryLockFile(fd.get(), LockKind::Exclusive);
     if (!lock) throw EngineError(code::TransactionState, "Файл журнала занят: " + tmp);
     writeAllAt(fd.get(), kMagic, 0, tmp);
-    if (::fdatasync(fd.get()) != 0) throwIoError(tmp, errno);
+    io::sync(fd.get(), tmp);
     // A journal already there belongs to a transaction running elsewhere (it is
     // locked) or to a crashed one; one that vanishes meanwhile was just committed.
-    for (int attempt = 0; ::link(tmp.c_str(), path.c_str()) != 0; ++attempt) {
-        const int e = errno;
+    for (int attempt = 0;; ++attempt) {
+        const int e = fileIo().link(tmp, path);
+        if (e == 0) break;
         if (e != EEXIST) throwIoError(path, e);
-        Fd other(::open(path.c_str(), O_RDWR | O_CLOEXEC));
-        if (other.get() < 0 && errno == ENOENT && attempt < 3) continue;
-        if (other.get() < 0 || !tryLockFile(other.get(), LockKind::Exclusive))
+        FileHandle opened = kNoFile;
+        const int openError = fileIo().open(path, OpenFlags::ReadWrite, opened);
+        Fd other(opened);
+        if (openError == ENOENT && attempt < 3) continue;
+        if (openError != 0 || !tryLockFile(other.get(), LockKind::Exclusive))
             throw EngineError(code::TransactionState,
                               "С таблицами каталога уже идёт транзакция другой программы или другого окна: " +
                                   directory_);
@@ -315,11 +283,11 @@ void Journal::commit() {
     if (!active()) throw EngineError(code::TransactionState, "Нет начатой транзакции: " + directory_);
     const std::string path = pathIn(directory_);
     // Removed while still locked, so that no one recovers a committed journal.
-    if (::unlink(path.c_str()) != 0 && errno != ENOENT) throwIoError(path, errno);
+    io::remove(path);
     syncDirectory(directory_);
     lock_.reset();
-    ::close(fd_);
-    fd_ = -1;
+    io::close(fd_);
+    fd_ = kNoFile;
     savedBytes_.clear();
     savedLengths_.clear();
 }
@@ -334,23 +302,30 @@ std::vector<std::string> Journal::rollback() {
     return restored;
 }
 
-std::vector<std::string> Journal::recover(const std::string& directory) {
+std::vector<std::string> Journal::restore() {
+    if (!active()) throw EngineError(code::TransactionState, "Нет начатой транзакции: " + directory_);
+    return applyJournal(fd_, directory_, pathIn(directory_));
+}
+
+std::vector<std::string> Journal::recover(const std::string& directory, const RestoredHook& beforeRemoval) {
     const std::string path = pathIn(directory);
-    Fd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
-    if (fd.get() < 0) {
-        if (errno == ENOENT) return {};
-        throwIoError(path, errno);
+    FileHandle opened = kNoFile;
+    if (int e = fileIo().open(path, OpenFlags::ReadWrite, opened)) {
+        if (e == ENOENT) return {};
+        throwIoError(path, e);
     }
+    Fd fd(opened);
     std::unique_ptr<FileLock> lock = tryLockFile(fd.get(), LockKind::Exclusive);
     if (!lock) return {};  // a transaction running now, not a crashed one
     // The owner may have committed (removed the file) between our open and our
     // lock: then this is no longer the journal and must not be applied.
-    struct stat opened {}, named {};
-    if (::fstat(fd.get(), &opened) != 0) throwIoError(path, errno);
-    if (opened.st_nlink == 0 || ::stat(path.c_str(), &named) != 0 || !sameFile(opened, named)) return {};
+    const FileInfo held = io::info(fd.get(), path);
+    FileInfo named;
+    if (held.links == 0 || fileIo().pathInfo(path, named) != 0 || !sameFile(held, named)) return {};
 
     std::vector<std::string> restored = applyJournal(fd.get(), directory, path);
-    if (::unlink(path.c_str()) != 0 && errno != ENOENT) throwIoError(path, errno);
+    if (beforeRemoval) beforeRemoval(restored);
+    io::remove(path);
     syncDirectory(directory);
     return restored;
 }

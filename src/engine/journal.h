@@ -22,6 +22,7 @@
 // reverse order, the files cut to their original lengths, and the journal removed.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -55,17 +56,24 @@ public:
     void commit();
     // Puts the saved bytes back and removes the journal; returns the file paths it restored.
     std::vector<std::string> rollback();
+    // Puts the saved bytes back and keeps the journal (and the transaction)
+    // until commit(): what the caller then rebuilds from the restored files
+    // is redone from the journal if the process dies meanwhile.
+    std::vector<std::string> restore();
 
     // A journal left by a crash: restore and remove it. Returns the restored
     // file paths (their indexes must be rebuilt), empty when there was none or
     // when the journal belongs to a transaction still running elsewhere.
     // Throws Corrupt for a file that is not a journal.
-    static std::vector<std::string> recover(const std::string& directory);
+    // `beforeRemoval` gets the restored paths while the journal is still on
+    // disk (indexes rebuilt there are redone if the process dies meanwhile).
+    using RestoredHook = std::function<void(const std::vector<std::string>&)>;
+    static std::vector<std::string> recover(const std::string& directory, const RestoredHook& beforeRemoval = {});
     static std::string pathIn(const std::string& directory);
 
 private:
     std::string directory_;
-    int fd_ = -1;
+    std::intptr_t fd_ = -1;  // FileHandle
     std::unique_ptr<FileLock> lock_;
     std::set<std::pair<std::string, std::uint64_t>> savedBytes_;
     std::set<std::string> savedLengths_;

@@ -2,10 +2,6 @@
 
 #include "engine/mdx_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -16,6 +12,7 @@
 #include <vector>
 
 #include "engine/errors.h"
+#include "engine/file_io.h"
 #include "engine/mdx_layout.h"
 
 namespace kvzt::engine::mdx {
@@ -25,25 +22,9 @@ namespace {
 constexpr std::size_t kCacheLimit = 32768;  // blocks (32 MB) kept before dirty ones are written out
 constexpr std::size_t kMaxWriteBytes = 1 << 20;  // the largest single write of neighbouring dirty blocks
 
-bool readAll(int fd, char* out, std::size_t bytes, std::uint64_t offset) {
+bool readAll(FileHandle fd, char* out, std::size_t bytes, std::uint64_t offset) {
     std::size_t done = 0;
-    while (done < bytes) {
-        ssize_t n = ::pread(fd, out + done, bytes - done, off_t(offset + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += std::size_t(n);
-    }
-    return true;
-}
-
-void writeAll(int fd, const char* data, std::size_t bytes, std::uint64_t offset, const std::string& path) {
-    std::size_t done = 0;
-    while (done < bytes) {
-        ssize_t n = ::pwrite(fd, data + done, bytes - done, off_t(offset + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) throwIoError(path, n < 0 ? errno : ENOSPC);
-        done += std::size_t(n);
-    }
+    return fileIo().read(fd, out, bytes, offset, done) == 0 && done == bytes;
 }
 
 }  // namespace
@@ -65,21 +46,19 @@ std::unique_ptr<MdxFile> MdxFile::open(const std::string& path, bool writable) {
     std::unique_ptr<MdxFile> f(new MdxFile);
     f->path_ = path;
     f->writable_ = writable;
-    f->fd_ = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
-    if (f->fd_ < 0) {
-        if (errno == ENOENT) throw EngineError(code::NoSuchTable, "Файл индекса «" + path + "» не найден");
-        throwIoError(path, errno);
+    if (int e = fileIo().open(path, writable ? OpenFlags::ReadWrite : OpenFlags::Read, f->fd_)) {
+        if (e == ENOENT) throw EngineError(code::NoSuchTable, "Файл индекса «" + path + "» не найден");
+        throwIoError(path, e);
     }
-    struct stat st {};
-    if (::fstat(f->fd_, &st) != 0) throwIoError(path, errno);
-    if (st.st_size < kHeaderSize || !readAll(f->fd_, f->header_, kHeaderSize, 0)) f->corrupt("нет заголовка");
+    const FileInfo st = io::info(f->fd_, path);
+    if (st.size < kHeaderSize || !readAll(f->fd_, f->header_, kHeaderSize, 0)) f->corrupt("нет заголовка");
     const char* h = f->header_;
     if (h[kHdrVersion] != 2) f->corrupt("неизвестная версия " + std::to_string(int(std::uint8_t(h[0]))));
     if (get16(h + kHdrPagesPerBlock) != kPagesPerBlock || get16(h + kHdrBlockBytes) != kBlockSize)
         f->corrupt("неподдерживаемый размер блока");
     if (std::uint8_t(h[kHdrSlotLength]) != kSlotLength) f->corrupt("неверная длина описания тега");
     if (get16(h + kHdrTagsInUse) > kMaxTags) f->corrupt("слишком много тегов");
-    f->filePages_ = std::uint32_t(std::uint64_t(st.st_size) / kPageSize);
+    f->filePages_ = std::uint32_t(st.size / kPageSize);
     f->pages_ = get32(h + kHdrNextPage);
     if (f->pages_ < kFirstDataPage || f->pages_ > f->filePages_)
         f->corrupt("неверная длина файла в заголовке");
@@ -90,8 +69,7 @@ std::unique_ptr<MdxFile> MdxFile::create(const std::string& path, const std::str
     std::unique_ptr<MdxFile> f(new MdxFile);
     f->path_ = path;
     f->writable_ = true;
-    f->fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (f->fd_ < 0) throwIoError(path, errno);
+    f->fd_ = io::open(path, OpenFlags::Create);
     char* h = f->header_;
     h[kHdrVersion] = 2;
     putToday(h + kHdrReindexDate);
@@ -110,9 +88,7 @@ std::unique_ptr<MdxFile> MdxFile::create(const std::string& path, const std::str
     return f;
 }
 
-MdxFile::~MdxFile() {
-    if (fd_ >= 0) ::close(fd_);
-}
+MdxFile::~MdxFile() { io::close(fd_); }
 
 void MdxFile::corrupt(const std::string& what) const {
     throw EngineError(code::Corrupt, "Файл индекса «" + path_ + "» повреждён: " + what);
@@ -189,7 +165,8 @@ void MdxFile::release(std::uint32_t page) {
 
 void MdxFile::writeRaw(std::uint32_t page, const char* data, std::size_t bytes) {
     requireWritable();
-    writeAll(fd_, data, bytes, std::uint64_t(page) * kPageSize, path_);
+    unsynced_ = true;
+    io::write(fd_, std::string_view(data, bytes), std::uint64_t(page) * kPageSize, path_);
     std::uint32_t end = page + std::uint32_t(bytes / kPageSize);
     for (std::uint32_t p = page; p < end; p += kPagesPerBlock) cache_.erase(p);
     if (end > pages_) pages_ = end;
@@ -202,14 +179,16 @@ void MdxFile::truncateToHeader() {
     cache_.clear();
     handedOut_.clear();
     tagHeaders_.clear();
-    if (::ftruncate(fd_, kHeaderSize) != 0) throwIoError(path_, errno);
+    unsynced_ = true;
+    io::truncate(fd_, kHeaderSize, path_);
     pages_ = filePages_ = kFirstDataPage;
     put32(header_ + kHdrFreeHead, 0);
     headerDirty_ = true;
 }
 
 void MdxFile::writeBlocks(std::uint32_t page, const char* data, std::size_t bytes) {
-    writeAll(fd_, data, bytes, std::uint64_t(page) * kPageSize, path_);
+    unsynced_ = true;
+    io::write(fd_, std::string_view(data, bytes), std::uint64_t(page) * kPageSize, path_);
     const std::uint32_t end = page + std::uint32_t(bytes / kPageSize);
     if (end > filePages_) filePages_ = end;
 }
@@ -250,9 +229,17 @@ void MdxFile::flush() {
     if (headerDirty_) {
         put32(header_ + kHdrNextPage, pages_);
         putToday(header_ + kHdrReindexDate);
-        writeAll(fd_, header_, kHeaderSize, 0, path_);
+        unsynced_ = true;
+        io::write(fd_, std::string_view(header_, kHeaderSize), 0, path_);
         headerDirty_ = false;
     }
+}
+
+void MdxFile::sync() {
+    flush();
+    if (!writable_ || !unsynced_) return;
+    io::sync(fd_, path_);
+    unsynced_ = false;
 }
 
 }  // namespace kvzt::engine::mdx

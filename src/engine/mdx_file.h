@@ -10,6 +10,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "engine/file_io.h"
+
 namespace kvzt::engine::mdx {
 
 class MdxFile {
@@ -55,6 +57,8 @@ public:
     void trim();
     // Writes every dirty block and the header.
     void flush();
+    // flush() and force the file to the disk when anything was written since the last sync.
+    void sync();
 
     [[noreturn]] void corrupt(const std::string& what) const;
     void requireWritable() const;
@@ -72,7 +76,8 @@ private:
 
     std::string path_;
     bool writable_ = false;
-    int fd_ = -1;
+    FileHandle fd_ = kNoFile;
+    bool unsynced_ = false;  // written since the last sync
     char header_[2048] = {};
     bool headerDirty_ = false;
     std::uint32_t pages_ = 4;       // next page to allocate

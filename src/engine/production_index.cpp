@@ -65,6 +65,38 @@ public:
         }
     }
 
+    std::vector<TagDefinition> definitions() override {
+        std::vector<TagDefinition> out;
+        for (const auto& t : tags_)
+            out.push_back({t->name(), t->expression().text(), IndexOptions{t->unique(), t->descending()}});
+        return out;
+    }
+
+    // Builds every tag of `defs` in one pass over the records (a new, empty file).
+    void buildAll(const std::vector<TagDefinition>& defs, const RecordSource& records) {
+        for (const TagDefinition& d : defs) {
+            std::string upper = upperAscii(d.name);
+            if (find(upper)) throw EngineError(code::InvalidParam, "Тег " + upper + " уже есть в индексе");
+            tags_.push_back(std::make_unique<MdxTag>(*file_, upper, KeyExpression::parse(d.expression, fields_),
+                                                     d.options));
+        }
+        if (tags_.size() > std::size_t(kMaxTags))
+            throw EngineError(code::InvalidParam, "В индексе больше " + std::to_string(kMaxTags) + " тегов");
+        std::vector<KeyBatch> batches(tags_.size());
+        records([&](std::uint32_t recno, const char* record) {
+            for (std::size_t i = 0; i < tags_.size(); ++i) {
+                batches[i].keys += tags_[i]->expression().evaluate(record, fields_, cp_);
+                batches[i].recnos.push_back(recno);
+            }
+        });
+        for (std::size_t i = 0; i < tags_.size(); ++i) {
+            tags_[i]->bulkWrite(batches[i].keys, batches[i].recnos, sortedOrder(*tags_[i], batches[i]));
+            KeyBatch().keys.swap(batches[i].keys);
+        }
+        slotsDirty_ = true;
+        sync();
+    }
+
     std::vector<IndexTag*> tags() override {
         std::vector<IndexTag*> out;
         for (const auto& t : tags_) out.push_back(t.get());
@@ -146,6 +178,11 @@ public:
         file_->flush();
     }
 
+    void sync() override {
+        flush();
+        file_->sync();
+    }
+
 private:
     MdxTag* find(std::string_view name) {
         std::string upper = upperAscii(name);
@@ -198,6 +235,13 @@ std::unique_ptr<ProductionIndex> ProductionIndex::open(const std::string& mdxPat
     auto index = std::make_unique<MdxProductionIndex>(MdxFile::open(mdxPath, writable), fields, cp);
     index->loadTags();
     return index;
+}
+
+void ProductionIndex::build(const std::string& mdxPath, const std::string& tableName,
+                             const std::vector<FieldDef>& fields, CodePage cp, const std::vector<TagDefinition>& tags,
+                             const RecordSource& records) {
+    MdxProductionIndex index(MdxFile::create(mdxPath, baseName(tableName)), fields, cp);
+    index.buildAll(tags, records);
 }
 
 std::unique_ptr<ProductionIndex> ProductionIndex::create(const std::string& mdxPath, const std::string& tableName,

@@ -23,6 +23,13 @@ namespace kvzt::engine {
 using RecordVisitor = std::function<void(std::uint32_t, const char*)>;
 using RecordSource = std::function<void(const RecordVisitor&)>;
 
+// A tag as it is declared: name, key expression, options.
+struct TagDefinition {
+    std::string name;
+    std::string expression;
+    IndexOptions options;
+};
+
 struct IndexEntry {
     std::string key;
     std::uint32_t recno = 0;
@@ -60,7 +67,16 @@ public:
     static std::unique_ptr<ProductionIndex> create(const std::string& mdxPath, const std::string& tableName,
                                                    const std::vector<FieldDef>& fields, CodePage cp);
 
+    // Writes a complete new .mdx with these tags over the records to `mdxPath`
+    // (replacing a file of that name) and forces it to the disk. Pack and
+    // reindex build under a temporary name and rename it over the old index,
+    // so that a crash leaves the old index or the new one, never a mix.
+    static void build(const std::string& mdxPath, const std::string& tableName, const std::vector<FieldDef>& fields,
+                      CodePage cp, const std::vector<TagDefinition>& tags, const RecordSource& records);
+
     virtual std::vector<IndexTag*> tags() = 0;
+    // The declarations of the tags, in slot order.
+    virtual std::vector<TagDefinition> definitions() = 0;
     virtual IndexTag* tag(std::string_view name) = 0;  // case-insensitive; nullptr when absent
 
     // Builds a new tag over every record (bulk: keys sorted, tree written bottom-up).
@@ -71,10 +87,13 @@ public:
     // Keep every tag up to date with one record.
     virtual void insert(std::uint32_t recno, const char* record) = 0;
     virtual void update(std::uint32_t recno, const char* oldRecord, const char* newRecord) = 0;
-    // Every tag built anew from the records (after pack, empty or rollback).
+    // Every tag built anew from the records, in place (after a rollback, while
+    // the journal that can redo it is still on disk).
     virtual void rebuild(const RecordSource& records) = 0;
 
     virtual void flush() = 0;
+    // flush() and force the file to the disk.
+    virtual void sync() = 0;
 };
 
 }  // namespace kvzt::engine

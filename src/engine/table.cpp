@@ -1,8 +1,5 @@
 #include "engine/table.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -10,7 +7,9 @@
 #include "engine/database.h"
 #include "engine/errors.h"
 #include "engine/field_codec.h"
+#include "engine/file_io.h"
 #include "engine/file_lock.h"
+#include "engine/file_replacement.h"
 #include "engine/path_util.h"
 #include "engine/production_index.h"
 
@@ -41,6 +40,8 @@ std::unique_ptr<Table> Table::open(const std::string& path, OpenMode mode, CodeP
     t->lock_ = tryLockFile(t->lockFd_, mode == OpenMode::Exclusive ? LockKind::Exclusive : LockKind::Shared);
     if (!t->lock_)
         throw EngineError(code::TableInUse, "Таблица используется другим пользователем или программой: " + path);
+    // Holding a lock proves no pack or reindex is running: finish or undo one a crash cut short.
+    settleInterruptedReplacement(path);
     t->storage_ = TableStorage::acquire(path, t->lockFd_, mode != OpenMode::ReadOnly, defaultCodePage);
     t->file_ = &t->storage_->dbf();
     t->codePage_ = t->storage_->codePage();
@@ -67,22 +68,6 @@ Table::ExclusiveUse::~ExclusiveUse() {
     if (converted_ && table_.lock_) table_.lock_->convert(LockKind::Shared);
 }
 
-// After a pack put a new file under the table's name: lock the new file.
-void Table::relock() {
-    int fd = ::open(file_->path().c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) throwIoError(file_->path(), errno);
-    auto lock = tryLockFile(fd, LockKind::Exclusive);
-    if (!lock) {
-        ::close(fd);
-        throw EngineError(code::TableInUse, "Таблица занята после уплотнения: " + file_->path());
-    }
-    lock_.reset();
-    ::close(lockFd_);
-    lockFd_ = fd;
-    lock_ = std::move(lock);
-    storage_->rekey(lockFd_);
-}
-
 Table::~Table() {
     try {
         close();
@@ -95,8 +80,8 @@ void Table::close() {
     if (!storage_) {
         // A failed open: only the lock may be held.
         lock_.reset();
-        if (lockFd_ >= 0) ::close(lockFd_);
-        lockFd_ = -1;
+        io::close(lockFd_);
+        lockFd_ = kNoFile;
         return;
     }
     state_ = EditState::Browse;
@@ -109,8 +94,8 @@ void Table::close() {
         Table* t;
         ~Unlock() {
             t->lock_.reset();
-            if (t->lockFd_ >= 0) ::close(t->lockFd_);
-            t->lockFd_ = -1;
+            io::close(t->lockFd_);
+            t->lockFd_ = kNoFile;
         }
     } unlock{this};
     // The last cursor closes the files; the others leave them to the rest.
@@ -485,8 +470,8 @@ void Table::emptyTable() {
     cancel();
     requireNoTransaction("Очистка таблицы");
     ExclusiveUse exclusive(*this);
-    file_->truncate(0);
-    if (storage_->index) storage_->index->rebuild([](const RecordVisitor&) {});
+    replaceContents({});
+    recno_ = 0;
     first();
 }
 

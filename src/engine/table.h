@@ -133,6 +133,10 @@ public:
     void addIndex(std::string_view tag, std::string_view expression, IndexOptions options = {});
     void deleteIndex(std::string_view tag);
     void pack();  // needs exclusive use; removes deleted records and rebuilds every tag
+    // Replaces the production index by a new one holding `tags`, built beside
+    // the old one and renamed over it (engine/file_replacement.h); no tags
+    // removes the index. Needs exclusive use.
+    void rebuildIndex(const std::vector<TagDefinition>& tags);
 
     // --- for engine collaborators (journal, sql, verify)
     DbfFile& file() { return *file_; }
@@ -169,13 +173,15 @@ private:
     bool tagFirst();
     bool tagLast();
     bool inRange(std::string_view key) const;
-    void relock();
     // Gives the busy hook its turn every kRecordsPerBusyCall records.
     void busy(std::uint32_t recno) const {
         if (busyHook_ && recno % kRecordsPerBusyCall == 0) callBusyHook();
     }
     void callBusyHook() const;
     static constexpr std::uint32_t kRecordsPerBusyCall = 16384;
+    // Puts a table holding only `keep` (in order) and its index in place of
+    // the old ones (pack, empty), by the renames of engine/file_replacement.h.
+    void replaceContents(const std::vector<std::uint32_t>& keep);
 
     // Exclusive use for a while (empty, pack, tag changes): a cursor opened
     // for shared use converts its own lock, which fails while any other
@@ -194,7 +200,7 @@ private:
 
     std::shared_ptr<TableStorage> storage_;  // shared with the other cursors of this table
     DbfFile* file_ = nullptr;                // storage_->dbf()
-    int lockFd_ = -1;                        // this cursor's own descriptor, holding its lock
+    FileHandle lockFd_ = kNoFile;            // this cursor's own descriptor, holding its lock
     std::unique_ptr<FileLock> lock_;
     OpenMode mode_ = OpenMode::Shared;
     IndexTag* activeTag_ = nullptr;

@@ -1,13 +1,14 @@
 // The index side of the table cursor: tag order, seeks, ranges, tag
 // maintenance and pack.
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 
 #include "engine/database.h"
 #include "engine/errors.h"
+#include "engine/file_io.h"
+#include "engine/file_lock.h"
+#include "engine/file_replacement.h"
 #include "engine/path_util.h"
 #include "engine/production_index.h"
 #include "engine/table.h"
@@ -203,7 +204,7 @@ void Table::deleteIndex(std::string_view tag) {
         auto found = findFileNoCase(directoryOf(file_->path()), mdxNameFor(fileNameOf(file_->path())));
         storage_->index.reset();
         file_->setProductionIndexFlag(false);
-        if (found) ::unlink(found->c_str());
+        if (found) io::remove(*found);
     } else {
         storage_->index->flush();
     }
@@ -226,17 +227,110 @@ void Table::pack() {
         // Copying a large table takes a while of its own: a turn before and after.
         const bool large = file_->recordCount() >= kRecordsPerBusyCall;
         if (large && busyHook_) callBusyHook();
-        file_->rewrite(keep);
-        relock();
+        replaceContents(keep);
         if (large && busyHook_) callBusyHook();
-    }
-    if (storage_->index) {
-        storage_->index->rebuild(recordSource());
-        storage_->index->flush();
+    } else if (storage_->index) {
+        rebuildIndex(storage_->index->definitions());
     }
     range_.reset();
     recno_ = 0;
     first();
+}
+
+void Table::replaceContents(const std::vector<std::uint32_t>& keep) {
+    const std::string path = file_->path();
+    const std::string directory = directoryOf(path);
+    const ReplacementNames names = replacementNames(path);
+    const std::vector<TagDefinition> tags = storage_->index ? storage_->index->definitions() : std::vector<TagDefinition>{};
+    const std::string mdxPath = storage_->index ? storage_->mdxPath() : std::string();
+    const std::string active = indexName();
+
+    io::File fresh(file_->writeCopy(keep, names.table));
+    std::unique_ptr<FileLock> freshLock = tryLockFile(fresh.get(), LockKind::Exclusive);
+    try {
+        if (!freshLock) throw EngineError(code::TableInUse, "Новый файл таблицы занят: " + names.table);
+        if (storage_->index) {
+            std::string record(size_t(file_->recordLength()), '\0');
+            ProductionIndex::build(names.packIndex, tableName(), fields(), codePage_, tags,
+                                   [&](const RecordVisitor& visit) {
+                                       for (std::size_t i = 0; i < keep.size(); ++i) {
+                                           file_->readRecord(keep[i], record.data());
+                                           visit(std::uint32_t(i + 1), record.data());
+                                       }
+                                   });
+        }
+        io::rename(names.table, path);
+    } catch (...) {
+        freshLock.reset();
+        fresh.reset();
+        (void)fileIo().remove(names.packIndex);
+        (void)fileIo().remove(names.table);
+        throw;
+    }
+    // The new table has the name now: its lock becomes this cursor's, and the
+    // shared storage reads the new file. The old index describes the old table.
+    activeTag_ = nullptr;
+    range_.reset();
+    lock_.reset();
+    io::close(lockFd_);
+    lockFd_ = fresh.release();
+    lock_ = std::move(freshLock);
+    storage_->rekey(lockFd_);
+    storage_->index.reset();
+    file_->reopen();
+    io::syncDirectory(directory);
+    if (mdxPath.empty()) return;
+    // A failure from here leaves the new index beside the table; the next open puts it in place.
+    io::rename(names.packIndex, mdxPath);
+    io::syncDirectory(directory);
+    storage_->openIndex();
+    if (!active.empty()) activeTag_ = storage_->index->tag(active);
+}
+
+void Table::rebuildIndex(const std::vector<TagDefinition>& tags) {
+    requireWritable();
+    cancel();
+    ExclusiveUse exclusive(*this);
+    file_->flush();
+    const std::string path = file_->path();
+    const std::string directory = directoryOf(path);
+    const std::string temporary = replacementNames(path).reindex;
+    const std::string mdxPath = storage_->mdxPath();
+    const std::string active = indexName();
+    activeTag_ = nullptr;
+    range_.reset();
+    if (tags.empty()) {
+        // The table stops claiming an index before the file goes.
+        storage_->index.reset();
+        file_->setProductionIndexFlag(false);
+        file_->sync();
+        io::remove(mdxPath);
+        return;
+    }
+    try {
+        ProductionIndex::build(temporary, tableName(), fields(), codePage_, tags, recordSource());
+    } catch (...) {
+        (void)fileIo().remove(temporary);
+        throw;
+    }
+    const bool hadIndex = storage_->index != nullptr;
+    storage_->index.reset();
+    try {
+        io::rename(temporary, mdxPath);
+        io::syncDirectory(directory);
+    } catch (...) {
+        (void)fileIo().remove(temporary);
+        if (hadIndex) storage_->openIndex();  // the old index is still whole
+        throw;
+    }
+    file_->setProductionIndexFlag(true);
+    file_->sync();
+    storage_->openIndex();
+    if (!active.empty()) activeTag_ = storage_->index->tag(active);
+    if (activeTag_ && recno_ != 0 && recno_ <= file_->recordCount()) {
+        loadRecord(recno_);
+        currentKey_ = activeTag_->expression().evaluate(record_.data(), fields(), codePage_);
+    }
 }
 
 }  // namespace kvzt::engine

@@ -1,12 +1,11 @@
 #include "engine/table_storage.h"
 
-#include <sys/stat.h>
-
 #include <map>
 #include <mutex>
 #include <utility>
 
 #include "engine/errors.h"
+#include "engine/file_io.h"
 #include "engine/path_util.h"
 
 namespace kvzt::engine {
@@ -21,15 +20,14 @@ std::map<FileId, std::weak_ptr<TableStorage>>& registry() {
     return r;
 }
 
-FileId idOf(int fd, const std::string& path) {
-    struct stat st {};
-    if (fstat(fd, &st) != 0) throwIoError(path, errno);
-    return {static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino)};
+FileId idOf(FileHandle fd, const std::string& path) {
+    const FileInfo st = io::info(fd, path);
+    return {static_cast<unsigned long long>(st.device), static_cast<unsigned long long>(st.inode)};
 }
 
 }  // namespace
 
-std::shared_ptr<TableStorage> TableStorage::acquire(const std::string& path, int lockedFd, bool writable,
+std::shared_ptr<TableStorage> TableStorage::acquire(const std::string& path, FileHandle lockedFd, bool writable,
                                                     CodePage defaultCodePage) {
     const FileId id = idOf(lockedFd, path);
     {
@@ -88,7 +86,7 @@ void TableStorage::openIndex() {
     index = ProductionIndex::open(*found, dbf_->fields(), codePage_, writable_);
 }
 
-void TableStorage::rekey(int lockedFd) {
+void TableStorage::rekey(FileHandle lockedFd) {
     const FileId id = idOf(lockedFd, dbf_->path());
     std::lock_guard<std::mutex> guard(registryMutex);
     auto old = registry().find({device_, inode_});
@@ -109,7 +107,8 @@ void TableStorage::flush() {
 
 void TableStorage::close() {
     if (!dbf_) return;
-    flush();
+    // A table that was written goes to the disk, index and data, before it is let go.
+    if (index && writable_) index->sync();
     index.reset();
     auto dbf = std::move(dbf_);
     dbf->close();

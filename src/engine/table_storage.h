@@ -19,7 +19,7 @@ public:
     // The storage of the file that `lockedFd` (a descriptor of `path` held by
     // the calling cursor) refers to: the one already open in this process, or
     // a new one. `writable` asks for write access to the files.
-    static std::shared_ptr<TableStorage> acquire(const std::string& path, int lockedFd, bool writable,
+    static std::shared_ptr<TableStorage> acquire(const std::string& path, FileHandle lockedFd, bool writable,
                                                  CodePage defaultCodePage);
     ~TableStorage();
     TableStorage(const TableStorage&) = delete;
@@ -34,9 +34,9 @@ public:
     // Opens the .mdx the header announces; throws Corrupt when it is missing or damaged.
     void openIndex();
     // After a pack replaced the file: registers the storage under the new file's identity.
-    void rekey(int lockedFd);
+    void rekey(FileHandle lockedFd);
     void flush();
-    void close();  // flush and close; errors are thrown
+    void close();  // flush, sync what was written, close; errors are thrown
 
 private:
     TableStorage() = default;

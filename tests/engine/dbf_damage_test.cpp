@@ -59,11 +59,6 @@ TEST(DamagedDbf, TolerableDamageStillReadsTheData) {
     const std::vector<std::string> all{"AAA", "BBB", "CCC"};
 
     std::string b = good;
-    setByte(b, 4, 200);  // record count larger than the file holds
-    writeFile(path, b);
-    EXPECT_EQ(names(path), all);
-
-    b = good;
     b.pop_back();  // no 0x1A end marker
     writeFile(path, b);
     EXPECT_EQ(names(path), all);
@@ -74,8 +69,7 @@ TEST(DamagedDbf, TolerableDamageStillReadsTheData) {
     EXPECT_EQ(names(path), (std::vector<std::string>{"AAA", "BBB"}));
 
     b = good;
-    setByte(b, 10, 0);  // record length zeroed: the fields decide
-    setByte(b, 11, 0);
+    b.insert(b.size() - 1, "AB");  // part of a record after the counted ones: never committed
     writeFile(path, b);
     EXPECT_EQ(names(path), all);
 
@@ -92,6 +86,62 @@ TEST(DamagedDbf, TolerableDamageStillReadsTheData) {
     b[headerLength - 1] = ' ';
     writeFile(path, b);
     EXPECT_EQ(names(path), all);
+}
+
+std::string openMessage(const std::string& path) {
+    try {
+        names(path);
+        return "";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.code(), code::Corrupt);
+        return e.what();
+    }
+}
+
+// A header that contradicts its file is never read as if true: each case
+// fails with the corruption code and says what is wrong.
+TEST(DamagedDbf, HeadersThatContradictTheFileAreErrors) {
+    TempDir dir;
+    const std::string good = goodTable(dir);  // header 97 bytes, records of 6, three of them, 0x1A
+    const std::string path = dir.file("X.DBF");
+    const std::string prefix = "Повреждён файл таблицы " + path + ": ";
+    const std::string countHint = " (kvzt-cli repair исправит счётчик)";
+
+    std::string b = good;
+    setByte(b, 4, 200);
+    writeFile(path, b);
+    EXPECT_EQ(openMessage(path), prefix + "в заголовке записей 200, а в файле целых записей 3" + countHint);
+
+    b = good.substr(0, good.size() - 3);  // the last record cut in the middle
+    writeFile(path, b);
+    EXPECT_EQ(openMessage(path), prefix + "в заголовке записей 3, а в файле целых записей 2" + countHint);
+
+    b = good;
+    setByte(b, 8, 97 + 6);  // the header length points into the first record
+    writeFile(path, b);
+    EXPECT_EQ(openMessage(path), prefix + "в заголовке записей 3, а в файле целых записей 2" + countHint);
+
+    b = good;
+    setByte(b, 8, 65);  // room for one descriptor, two follow
+    writeFile(path, b);
+    EXPECT_EQ(openMessage(path), prefix + "длина заголовка 65 байт меньше нужной для описаний полей (97 байт)");
+
+    for (int length : {0, 5, 7}) {
+        b = good;
+        setByte(b, 10, length);
+        writeFile(path, b);
+        EXPECT_EQ(openMessage(path), prefix + "длина записи в заголовке " + std::to_string(length) +
+                                         " байт, а поля занимают 6 байт (с флагом удаления)");
+    }
+
+    writeFile(path, good.substr(0, 70));
+    EXPECT_EQ(openMessage(path), prefix + "описания полей обрезаны: файл длиной 70 байт кончается внутри "
+                                          "заголовка длиной 97 байт");
+
+    b = good;
+    setByte(b, 8, 200);
+    writeFile(path, b);
+    EXPECT_EQ(openMessage(path), prefix + "длина заголовка 200 байт больше длины файла 116 байт");
 }
 
 TEST(DamagedDbf, HopelessFilesFailWithAnEngineError) {
