@@ -19,7 +19,9 @@ bool KvztApplication::notify(QObject* receiver, QEvent* event) {
     } catch (const engine::EngineError& e) {
         ShowEngineError(nullptr, QString::fromStdString(e.what()));
     } catch (const std::exception& e) {
-        ShowEngineError(nullptr, QString::fromLocal8Bit(e.what()));
+        ShowEngineError(nullptr, QString::fromUtf8(e.what()));
+    } catch (...) {
+        ShowEngineError(nullptr, QStringLiteral("Непредвиденная ошибка программы."));
     }
     return false;
 }

@@ -4,6 +4,7 @@
 
 #include <QTranslator>
 
+#include <exception>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -19,8 +20,9 @@
 #include "engine/session.h"
 #include "schema/pack_error.h"
 
-int main(int argc, char** argv) {
-    kvzt::app::KvztApplication app(argc, argv);
+namespace {
+
+int run(kvzt::app::KvztApplication& app) {
     QApplication::setApplicationName(kvzt::app::kApplicationTitle);
     // The toolkit's own dialogs (file dialog, message boxes) in Russian too.
     QTranslator toolkitTexts;
@@ -70,4 +72,20 @@ int main(int argc, char** argv) {
 
     fmMain.show();
     return app.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    kvzt::app::KvztApplication app(argc, argv);
+    // The last resort: an error that escaped every window (say a full disk
+    // while the main window closes its tables) is shown, never an abort.
+    try {
+        return run(app);
+    } catch (const std::exception& e) {
+        kvzt::app::ShowEngineError(nullptr, QString::fromUtf8(e.what()));
+    } catch (...) {
+        kvzt::app::ShowEngineError(nullptr, QStringLiteral("Непредвиденная ошибка программы."));
+    }
+    return 1;
 }

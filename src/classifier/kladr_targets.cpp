@@ -11,7 +11,16 @@ namespace kvzt::classifier {
 
 KladrTargets::KladrTargets(engine::Database& database) : database_(database) {}
 
-KladrTargets::~KladrTargets() { closeAll(); }
+KladrTargets::~KladrTargets() {
+    // Closing writes and syncs; a destructor cannot report a failure (a full
+    // disk), and the run's own error is the one that matters.
+    for (const KladrTable& table : kKladrTables) {
+        try {
+            close(table);
+        } catch (...) {
+        }
+    }
+}
 
 std::size_t KladrTargets::slot(const KladrTable& table) const {
     for (std::size_t i = 0; i < kKladrTables.size(); ++i) {

@@ -51,8 +51,9 @@ std::string hexCode(int code) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+namespace {
+
+int run(int argc, char** argv) {
     using namespace kvzt::cli;
     if (argc < 2) {
         err(kUsage);
@@ -81,9 +82,27 @@ int main(int argc, char** argv) {
             err(std::string("kvzt-cli ") + name + ": ошибка уплотнения: " + e.what() + "\n");
         } catch (const std::exception& e) {
             err(std::string("kvzt-cli ") + name + ": ошибка: " + e.what() + "\n");
+        } catch (...) {
+            err(std::string("kvzt-cli ") + name + ": непредвиденная ошибка\n");
         }
         return kExitError;
     }
     err("kvzt-cli: неизвестная команда \"" + name + "\"\n" + kUsage);
     return kExitError;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    // The last resort: whatever escapes a command (or the closing of its
+    // tables) is printed, never an abort.
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "kvzt-cli: ошибка: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "kvzt-cli: непредвиденная ошибка\n");
+    }
+    return kvzt::cli::kExitError;
 }

@@ -87,9 +87,17 @@ TdmKVZT::TdmKVZT(engine::Session* session, std::unique_ptr<engine::Session>&& ow
 
 TdmKVZT::~TdmKVZT() {
     if (registered() == this) registered() = nullptr;
+    // Closing writes and syncs what was changed; a destructor cannot report
+    // a failure (a full disk), so each table is closed whatever the others do.
+    auto closeQuietly = [](TableComponent* component) {
+        try {
+            component->close();
+        } catch (...) {
+        }
+    };
     auto four = alwaysOpen();
-    for (auto it = four.rbegin(); it != four.rend(); ++it) (*it)->close();
-    for (TableComponent* component : components()) component->close();
+    for (auto it = four.rbegin(); it != four.rend(); ++it) closeQuietly(*it);
+    for (TableComponent* component : components()) closeQuietly(component);
 }
 
 engine::Database& TdmKVZT::dbKvZt() { return session_->database(kDbKvZtAlias); }

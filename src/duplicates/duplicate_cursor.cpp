@@ -15,7 +15,11 @@ DuplicateCursor::DuplicateCursor(engine::Session& session, engine::Table* given,
 }
 
 DuplicateCursor::~DuplicateCursor() {
-    if (owned_) owned_->close();
+    try {
+        if (owned_) owned_->close();
+    } catch (...) {
+        // A destructor cannot report a failed write; the run's own error is reported.
+    }
 }
 
 int DuplicateCursor::countRows() {

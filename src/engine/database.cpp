@@ -4,6 +4,7 @@
 
 #include "engine/dbf_file.h"
 #include "engine/errors.h"
+#include "engine/file_replacement.h"
 #include "engine/path_util.h"
 #include "engine/table.h"
 
@@ -15,7 +16,7 @@ namespace {
 void rebuildIndexOf(const std::string& dbfPath, CodePage cp) {
     auto table = Table::open(dbfPath, OpenMode::Exclusive, cp);
     if (ProductionIndex* index = table->productionIndex()) {
-        index->rebuild(table->recordSource());
+        index->rebuild(table->recordSource(), replacementNames(dbfPath).reindex);
         index->sync();
     }
     table->close();

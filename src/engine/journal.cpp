@@ -307,7 +307,22 @@ std::vector<std::string> Journal::restore() {
     return applyJournal(fd_, directory_, pathIn(directory_));
 }
 
+// A journal being made (begin) lives under a temporary name, locked; one
+// that can be locked belongs to a process that died before naming it.
+static void removeAbandonedJournals(const std::string& directory) {
+    const std::string prefix = std::string(kJournalName) + ".";
+    for (const std::string& name : namesStartingWith(directory, prefix)) {
+        if (name.size() < 4 || name.compare(name.size() - 4, 4, ".tmp") != 0) continue;
+        const std::string path = joinPath(directory, name);
+        FileHandle opened = kNoFile;
+        if (fileIo().open(path, OpenFlags::ReadWrite, opened) != 0) continue;
+        Fd fd(opened);
+        if (tryLockFile(fd.get(), LockKind::Exclusive)) (void)fileIo().remove(path);
+    }
+}
+
 std::vector<std::string> Journal::recover(const std::string& directory, const RestoredHook& beforeRemoval) {
+    removeAbandonedJournals(directory);
     const std::string path = pathIn(directory);
     FileHandle opened = kNoFile;
     if (int e = fileIo().open(path, OpenFlags::ReadWrite, opened)) {

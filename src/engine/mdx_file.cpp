@@ -50,19 +50,44 @@ std::unique_ptr<MdxFile> MdxFile::open(const std::string& path, bool writable) {
         if (e == ENOENT) throw EngineError(code::NoSuchTable, "Файл индекса «" + path + "» не найден");
         throwIoError(path, e);
     }
-    const FileInfo st = io::info(f->fd_, path);
-    if (st.size < kHeaderSize || !readAll(f->fd_, f->header_, kHeaderSize, 0)) f->corrupt("нет заголовка");
-    const char* h = f->header_;
-    if (h[kHdrVersion] != 2) f->corrupt("неизвестная версия " + std::to_string(int(std::uint8_t(h[0]))));
-    if (get16(h + kHdrPagesPerBlock) != kPagesPerBlock || get16(h + kHdrBlockBytes) != kBlockSize)
-        f->corrupt("неподдерживаемый размер блока");
-    if (std::uint8_t(h[kHdrSlotLength]) != kSlotLength) f->corrupt("неверная длина описания тега");
-    if (get16(h + kHdrTagsInUse) > kMaxTags) f->corrupt("слишком много тегов");
-    f->filePages_ = std::uint32_t(st.size / kPageSize);
-    f->pages_ = get32(h + kHdrNextPage);
-    if (f->pages_ < kFirstDataPage || f->pages_ > f->filePages_)
-        f->corrupt("неверная длина файла в заголовке");
+    f->readHeader();
     return f;
+}
+
+void MdxFile::readHeader() {
+    const FileInfo st = io::info(fd_, path_);
+    if (st.size < kHeaderSize || !readAll(fd_, header_, kHeaderSize, 0)) corrupt("нет заголовка");
+    const char* h = header_;
+    if (h[kHdrVersion] != 2) corrupt("неизвестная версия " + std::to_string(int(std::uint8_t(h[0]))));
+    if (get16(h + kHdrPagesPerBlock) != kPagesPerBlock || get16(h + kHdrBlockBytes) != kBlockSize)
+        corrupt("неподдерживаемый размер блока");
+    if (std::uint8_t(h[kHdrSlotLength]) != kSlotLength) corrupt("неверная длина описания тега");
+    if (get16(h + kHdrTagsInUse) > kMaxTags) corrupt("слишком много тегов");
+    filePages_ = std::uint32_t(st.size / kPageSize);
+    pages_ = get32(h + kHdrNextPage);
+    if (pages_ < kFirstDataPage || pages_ > filePages_) corrupt("неверная длина файла в заголовке");
+}
+
+void MdxFile::replaceWith(const std::string& replacement) {
+    requireWritable();
+    cache_.clear();
+    handedOut_.clear();
+    tagHeaders_.clear();
+    headerDirty_ = false;
+    unsynced_ = false;
+    // Closed before the rename: some systems cannot replace a file held open.
+    io::close(fd_);
+    fd_ = kNoFile;
+    const int renameError = fileIo().rename(replacement, path_);
+    int syncError = 0;
+    if (renameError == 0) {
+        const std::size_t slash = path_.find_last_of("/\\");
+        syncError = fileIo().syncDirectory(slash == std::string::npos ? std::string(".") : path_.substr(0, slash));
+    }
+    fd_ = io::open(path_, OpenFlags::ReadWrite);
+    readHeader();
+    if (renameError != 0) throwIoError(path_, renameError);
+    if (syncError != 0) throwIoError(path_, syncError);
 }
 
 std::unique_ptr<MdxFile> MdxFile::create(const std::string& path, const std::string& tableName) {

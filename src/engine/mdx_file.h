@@ -52,6 +52,10 @@ public:
     void writeRaw(std::uint32_t page, const char* data, std::size_t bytes);
     // Drops every block and tag: the file becomes its header alone.
     void truncateToHeader();
+    // Renames the complete index `replacement` over this file and reads it
+    // instead (the cache is dropped; tags reload their headers). On failure
+    // the file under our name, old or new, is read again and the error thrown.
+    void replaceWith(const std::string& replacement);
 
     // Writes dirty blocks and drops the cache when it holds too many blocks.
     void trim();
@@ -65,6 +69,8 @@ public:
 
 private:
     MdxFile() = default;
+    // Reads and checks the file header of the open file.
+    void readHeader();
     struct Block {
         char data[1024];
         bool dirty = false;

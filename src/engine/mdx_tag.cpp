@@ -59,6 +59,20 @@ std::unique_ptr<MdxTag> MdxTag::load(MdxFile& file, std::uint32_t headerPage, st
     return t;
 }
 
+void MdxTag::adopt(const MdxTag& loaded) {
+    headerPage_ = loaded.headerPage_;
+    root_ = loaded.root_;
+    pagesUsed_ = loaded.pagesUsed_;
+    flags_ = loaded.flags_;
+    keyType_ = loaded.keyType_;
+    keyLength_ = loaded.keyLength_;
+    itemLength_ = loaded.itemLength_;
+    maxKeys_ = loaded.maxKeys_;
+    headerDirty_ = false;
+    ++version_;
+    haveLast_ = false;
+}
+
 // ---- node access -------------------------------------------------------
 
 const char* MdxTag::node(std::uint32_t page) {

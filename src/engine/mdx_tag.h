@@ -58,6 +58,8 @@ public:
     // `keys` holds keyLength() bytes per entry, `order` the entries in tag order.
     void bulkWrite(const std::string& keys, const std::vector<std::uint32_t>& recnos,
                    const std::vector<std::uint32_t>& order);
+    // Takes over the state of `loaded`, the same tag read from a new file.
+    void adopt(const MdxTag& loaded);
     // Puts the header block and every node on the free list.
     void releaseBlocks();
     // Writes the root, page count and update counter into the header block.

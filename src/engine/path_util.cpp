@@ -75,6 +75,18 @@ std::size_t extensionDot(std::string_view name) {
 
 }  // namespace
 
+std::vector<std::string> namesStartingWith(const std::string& directory, std::string_view prefix) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
+    if (!dir) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        std::string_view name(entry->d_name);
+        if (name.substr(0, prefix.size()) == prefix) names.emplace_back(name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
 std::optional<std::string> findFileNoCase(const std::string& directory, std::string_view name) {
     if (name.empty() || lastSeparator(name) != std::string_view::npos || name.find('\0') != std::string_view::npos ||
         name == "." || name == ".." || driveLength(name) != 0)

@@ -5,12 +5,16 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kvzt::engine {
 
 // The path of the entry of `directory` whose name equals `name` ignoring ASCII
 // letter case (an exact match wins); nothing when there is none.
 std::optional<std::string> findFileNoCase(const std::string& directory, std::string_view name);
+
+// Names of the entries of `directory` that start with `prefix` (exact case).
+std::vector<std::string> namesStartingWith(const std::string& directory, std::string_view prefix);
 
 // `name` with ".DBF" added when it has no extension.
 std::string withDbfExtension(std::string_view name);

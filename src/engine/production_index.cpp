@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "engine/errors.h"
+#include "engine/file_io.h"
 #include "engine/mdx_bulk_build.h"
 #include "engine/mdx_file.h"
 #include "engine/mdx_layout.h"
@@ -38,7 +39,11 @@ std::string baseName(const std::string& path) {
 class MdxProductionIndex : public ProductionIndex {
 public:
     MdxProductionIndex(std::unique_ptr<MdxFile> file, const std::vector<FieldDef>& fields, CodePage cp)
-        : file_(std::move(file)), fields_(fields), cp_(cp) {}
+        : file_(std::move(file)), fields_(fields), cp_(cp) {
+        // The table name the header holds (bytes 4-19), for files built anew.
+        const char* name = file_->header() + kHdrTableName;
+        tableName_.assign(name, strnlen(name, 16));
+    }
 
     ~MdxProductionIndex() override {
         try {
@@ -84,14 +89,12 @@ public:
             throw EngineError(code::InvalidParam, "В индексе больше " + std::to_string(kMaxTags) + " тегов");
         std::vector<KeyBatch> batches(tags_.size());
         records([&](std::uint32_t recno, const char* record) {
-            for (std::size_t i = 0; i < tags_.size(); ++i) {
-                batches[i].keys += tags_[i]->expression().evaluate(record, fields_, cp_);
-                batches[i].recnos.push_back(recno);
-            }
+            for (std::size_t i = 0; i < tags_.size(); ++i)
+                batches[i].add(tags_[i]->expression(), recno, record, fields_, cp_);
         });
         for (std::size_t i = 0; i < tags_.size(); ++i) {
             tags_[i]->bulkWrite(batches[i].keys, batches[i].recnos, sortedOrder(*tags_[i], batches[i]));
-            KeyBatch().keys.swap(batches[i].keys);
+            batches[i] = KeyBatch();  // give the memory back early
         }
         slotsDirty_ = true;
         sync();
@@ -154,21 +157,21 @@ public:
         }
     }
 
-    void rebuild(const RecordSource& records) override {
+    void rebuild(const RecordSource& records, const std::string& temporaryPath) override {
         file_->requireWritable();
-        std::vector<KeyBatch> batches(tags_.size());
-        records([&](std::uint32_t recno, const char* record) {
-            for (std::size_t i = 0; i < tags_.size(); ++i)
-                batches[i].add(tags_[i]->expression(), recno, record, fields_, cp_);
-        });
-        file_->truncateToHeader();
-        for (std::size_t i = 0; i < tags_.size(); ++i) {
-            std::vector<std::uint32_t> order = sortedOrder(*tags_[i], batches[i]);
-            tags_[i]->bulkWrite(batches[i].keys, batches[i].recnos, order);
-            batches[i] = KeyBatch();  // give the memory back early
+        try {
+            build(temporaryPath, tableName_, fields_, cp_, definitions(), records);
+        } catch (...) {
+            (void)fileIo().remove(temporaryPath);
+            throw;
         }
-        slotsDirty_ = true;
-        flush();
+        file_->replaceWith(temporaryPath);
+        const char* h = file_->header();
+        if (get16(h + kHdrTagsInUse) != tags_.size()) file_->corrupt("после перестроения не то число тегов");
+        for (std::size_t i = 0; i < tags_.size(); ++i) {
+            const std::uint32_t page = get32(h + kSlotOffset + i * kSlotLength);
+            tags_[i]->adopt(*MdxTag::load(*file_, page, tags_[i]->name(), fields_));
+        }
     }
 
     void flush() override {
@@ -224,6 +227,7 @@ private:
     std::unique_ptr<MdxFile> file_;
     std::vector<FieldDef> fields_;
     CodePage cp_;
+    std::string tableName_;
     std::vector<std::unique_ptr<MdxTag>> tags_;
     bool slotsDirty_ = false;
 };

@@ -87,9 +87,10 @@ public:
     // Keep every tag up to date with one record.
     virtual void insert(std::uint32_t recno, const char* record) = 0;
     virtual void update(std::uint32_t recno, const char* oldRecord, const char* newRecord) = 0;
-    // Every tag built anew from the records, in place (after a rollback, while
-    // the journal that can redo it is still on disk).
-    virtual void rebuild(const RecordSource& records) = 0;
+    // Every tag built anew from the records into `temporaryPath`, which is
+    // then renamed over the index file; the tag objects stay valid. A crash
+    // or a failure leaves the old index file whole.
+    virtual void rebuild(const RecordSource& records, const std::string& temporaryPath) = 0;
 
     virtual void flush() = 0;
     // flush() and force the file to the disk.

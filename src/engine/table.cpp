@@ -484,7 +484,7 @@ void Table::reloadAfterRollback(bool reloadStorage) {
     cancel();
     if (reloadStorage) {
         file_->reload();
-        if (productionIndex()) productionIndex()->rebuild(recordSource());
+        if (productionIndex()) productionIndex()->rebuild(recordSource(), replacementNames(path()).reindex);
     }
     if (recno_ > file_->recordCount()) recno_ = 0;
     if (recno_ != 0) {

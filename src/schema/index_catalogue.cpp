@@ -266,15 +266,38 @@ void CreateIndexes(engine::Database& database, const std::string& tableName, con
 
 void ReindexTable(engine::Database& database, const std::string& tableName, const ProcessMessages& process,
                   const std::function<void()>& afterDrop) {
-    std::vector<TagSpec> kept;
-    if (FindIndexTable(QString::fromStdString(tableName)) < 0) {
-        kept = ExistingTags(database, tableName);
+    // The new index is built whole beside the old one and renamed over it:
+    // a failure or a crash at any point leaves the old index or the new one.
+    const QString name = QString::fromStdString(tableName);
+    std::vector<engine::TagDefinition> tags;
+    if (FindIndexTable(name) >= 0) {
+        for (const TagSpec& tag : CatalogueTags(name)) {
+            tags.push_back({tag.name, tag.expression, tag.options});
+        }
+    } else {
+        for (const TagSpec& tag : ExistingTags(database, tableName)) {
+            tags.push_back({tag.name, tag.expression, tag.options});
+        }
     }
-    DropIndexes(database, tableName, process);
+    std::unique_ptr<engine::Table> table;
+    try {
+        table = database.openTable(tableName, engine::OpenMode::Exclusive);
+    } catch (const engine::EngineError& error) {
+        // An index too damaged to open is replaced anyway: start from none.
+        if (!isBrokenIndex(error)) {
+            throw;
+        }
+        detachProductionIndex(database.tablePath(tableName));
+        table = database.openTable(tableName, engine::OpenMode::Exclusive);
+    }
+    if (process) {
+        process();
+    }
     if (afterDrop) {
         afterDrop();
     }
-    CreateIndexes(database, tableName, process, kept);
+    table->rebuildIndex(tags);
+    table->close();
 }
 
 void PackTable(engine::Database& database, const std::string& tableName, const ProcessMessages& process) {

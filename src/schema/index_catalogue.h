@@ -75,9 +75,11 @@ void DropIndexes(engine::Database& database, const std::string& tableName, const
 void CreateIndexes(engine::Database& database, const std::string& tableName, const ProcessMessages& process = {},
                    const std::vector<TagSpec>& otherTags = {});
 
-// DropIndexes then CreateIndexes: a catalogue table gets exactly the
+// A new index in place of the old: a catalogue table gets exactly the
 // catalogue's tags; any other table gets back the tags it had, built anew.
-// `afterDrop` is called between the two steps.
+// The new .mdx is written beside the old one and renamed over it, so the old
+// index stays whole until the new one is complete. `afterDrop` is called
+// before the build (where the old tags used to be dropped).
 void ReindexTable(engine::Database& database, const std::string& tableName, const ProcessMessages& process = {},
                   const std::function<void()>& afterDrop = {});
 
