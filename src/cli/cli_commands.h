@@ -19,6 +19,7 @@ int runCheck(const Arguments& args);    // check [--refbooks DIR]
 int runClear(const Arguments& args);    // clear --income | --income-and-list
 int runKladr(const Arguments& args);    // kladr import DIR --regions R [--no-streets] | kladr delete --regions R
 int runImport(const Arguments& args);   // import --kind 2|3 DIR [--empty-target] [--imp-dir DIR]
+int runRepair(const Arguments& args);   // repair TABLE
 int runInclude(const Arguments& args);  // include --list | --income --kind 2|3 --source DIR; [--mark з|д]
 
 }  // namespace kvzt::cli

@@ -25,6 +25,7 @@ const Command kCommands[] = {
     {"pack", kvzt::cli::runPack, true},        {"check", kvzt::cli::runCheck, true},
     {"clear", kvzt::cli::runClear, true},      {"import", kvzt::cli::runImport, true},
     {"kladr", kvzt::cli::runKladr, true},      {"include", kvzt::cli::runInclude, true},
+    {"repair", kvzt::cli::runRepair, true},
 };
 
 const char* const kUsage =
@@ -35,6 +36,8 @@ const char* const kUsage =
     "  reindex ТАБЛИЦА | --group ГРУППА      перестроение индексов (ГРУППА: all, base, kladr, sprav)\n"
     "  pack ТАБЛИЦА | --group ГРУППА         уплотнение (удаление помеченных записей)\n"
     "  check [--refbooks КАТАЛОГ]            проверка целостности данных: недостающие таблицы и индексы\n"
+    "  repair ТАБЛИЦА                        исправление числа записей в заголовке и перестроение тегов\n"
+    "                                        (копии таблицы и индекса остаются рядом: .kvzt-bak)\n"
     "  clear --income | --income-and-list    очистка сведений о доходах (и списка таксантов)\n"
     "  import --kind 2|3 КАТАЛОГ [--empty-target] [--imp-dir КАТАЛОГ]  импорт данных прежних версий\n"
     "  kladr import КАТАЛОГ --regions all|КОД,КОД.. [--no-streets]   импорт КЛАДР для регионов\n"

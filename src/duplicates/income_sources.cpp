@@ -25,7 +25,10 @@ public:
         table_ = &component.table();
     }
     ~SourceCursor() {
-        if (!wasOpen_) component_.close();
+        try {
+            if (!wasOpen_) component_.close();
+        } catch (...) {  // a destructor cannot report; the run's own error is the one that matters
+        }
     }
     SourceCursor(const SourceCursor&) = delete;
     SourceCursor& operator=(const SourceCursor&) = delete;

@@ -41,7 +41,7 @@ public:
     explicit RunTables(data::TdmKVZT& dm) : dm_(dm), upiWasOpen_(dm.tbUPI.active()) {}
     RunTables(const RunTables&) = delete;
     RunTables& operator=(const RunTables&) = delete;
-    ~RunTables() { closeAll(); }
+    ~RunTables() { (void)closeAll(); }
 
     Table& keep(std::unique_ptr<Table> table) {
         local_.push_back(std::move(table));
@@ -67,10 +67,21 @@ public:
         }
     }
 
-    void closeAll() {
-        for (auto it = local_.rbegin(); it != local_.rend(); ++it) (*it)->close();
+    // Closing writes and syncs what the run changed: every table is closed
+    // whatever happens to the others, and the first failure (a full disk) is
+    // given back instead of thrown.
+    std::exception_ptr closeAll() {
+        std::exception_ptr first;
+        auto attempt = [&first](const auto& close) {
+            try {
+                close();
+            } catch (...) {
+                if (!first) first = std::current_exception();
+            }
+        };
+        for (auto it = local_.rbegin(); it != local_.rend(); ++it) attempt([&] { (*it)->close(); });
         local_.clear();
-        for (data::TableComponent* c : runComponents()) c->close();
+        for (data::TableComponent* c : runComponents()) attempt([c] { c->close(); });
         if (upiWasOpen_) {
             try {
                 dm_.tbUPI.open();
@@ -78,8 +89,9 @@ public:
                 // Reopening is best effort; the next user opens it again.
             }
         } else {
-            dm_.tbUPI.close();
+            attempt([this] { dm_.tbUPI.close(); });
         }
+        return first;
     }
 
 private:
@@ -299,7 +311,7 @@ ImportResult RunImport(data::TdmKVZT& dm, const ImportRequest& request, ImportPr
         tables.abandonWork();
         committed.restore(result);
     }
-    tables.closeAll();
+    if (std::exception_ptr closing = tables.closeAll(); closing && !result.error) result.error = closing;
     return result;
 }
 

@@ -110,7 +110,10 @@ TfmSpisDbl::TfmSpisDbl(data::TdmKVZT& dm, QWidget* parent) : QDialog(parent), dm
 }
 
 TfmSpisDbl::~TfmSpisDbl() {
-    closeTable();
+    try {
+        closeTable();
+    } catch (...) {  // closing syncs the marks; a full disk here cannot be reported any more
+    }
 }
 
 void TfmSpisDbl::closeTable() {

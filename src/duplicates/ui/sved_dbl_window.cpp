@@ -110,7 +110,10 @@ TfmSvedDbl::TfmSvedDbl(data::TdmKVZT& dm, quint8 kind, QWidget* parent) : QDialo
 
 TfmSvedDbl::~TfmSvedDbl() {
     data::EndTypeAhead();
-    closeTables();
+    try {
+        closeTables();
+    } catch (...) {  // closing syncs the marks; a full disk here cannot be reported any more
+    }
 }
 
 void TfmSvedDbl::closeTables() {
