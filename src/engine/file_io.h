@@ -28,6 +28,7 @@ enum class OpenFlags {
     ReadWrite,  // existing file
     Create,     // read-write, created or emptied
     CreateNew,  // read-write, must not exist yet
+    OpenOrCreate,  // read-write, created when missing, kept when present
 };
 
 struct FileInfo {

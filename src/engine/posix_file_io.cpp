@@ -29,6 +29,7 @@ public:
             case OpenFlags::ReadWrite: mode |= O_RDWR; break;
             case OpenFlags::Create: mode |= O_RDWR | O_CREAT | O_TRUNC; break;
             case OpenFlags::CreateNew: mode |= O_RDWR | O_CREAT | O_EXCL; break;
+            case OpenFlags::OpenOrCreate: mode |= O_RDWR | O_CREAT; break;
         }
         for (;;) {
             const int fd = ::open(path.c_str(), mode, 0644);

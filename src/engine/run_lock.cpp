@@ -1,8 +1,6 @@
 #include "engine/run_lock.h"
 
-#include <fcntl.h>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,6 +8,7 @@
 #include <map>
 
 #include "engine/errors.h"
+#include "engine/file_io.h"
 #include "engine/file_lock.h"
 #include "engine/path_util.h"
 
@@ -38,10 +37,11 @@ std::string now() {
 }
 
 // The holder's lines as written by another run; a field it lacks is absent.
-std::map<std::string, std::string> readHolder(int fd) {
+std::map<std::string, std::string> readHolder(FileHandle fd) {
     std::string text(4096, '\0');
-    const ssize_t n = ::pread(fd, text.data(), text.size(), 0);
-    text.resize(n > 0 ? std::size_t(n) : 0);
+    std::size_t n = 0;
+    if (fileIo().read(fd, text.data(), text.size(), 0, n) != 0) n = 0;
+    text.resize(n);
     std::map<std::string, std::string> fields;
     std::size_t at = 0;
     while (at < text.size()) {
@@ -70,15 +70,9 @@ std::string describeHolder(const std::map<std::string, std::string>& holder) {
     return text + ")";
 }
 
-void writeAll(int fd, const std::string& text, const std::string& path) {
-    if (::ftruncate(fd, 0) != 0) throwIoError(path, errno);
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::pwrite(fd, text.data() + done, text.size() - done, off_t(done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) throwIoError(path, n < 0 ? errno : ENOSPC);
-        done += std::size_t(n);
-    }
+void writeAll(FileHandle fd, const std::string& text, const std::string& path) {
+    io::truncate(fd, 0, path);
+    io::write(fd, text, 0, path);
 }
 
 }  // namespace
@@ -86,8 +80,7 @@ void writeAll(int fd, const std::string& text, const std::string& path) {
 std::unique_ptr<RunLock> RunLock::acquire(const std::string& directory, const std::string& who) {
     std::unique_ptr<RunLock> run(new RunLock);
     run->path_ = joinPath(directory, kRunLockFileName);
-    run->fd_ = ::open(run->path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (run->fd_ < 0) throwIoError(run->path_, errno);
+    run->fd_ = io::open(run->path_, OpenFlags::OpenOrCreate);
     run->lock_ = tryLockFile(run->fd_, LockKind::Exclusive);
     if (!run->lock_)
         throw EngineError(code::TableInUse, "С базой данных " + directory + " уже работает " +
@@ -101,11 +94,11 @@ std::unique_ptr<RunLock> RunLock::acquire(const std::string& directory, const st
 }
 
 RunLock::~RunLock() {
-    if (fd_ < 0) return;
+    if (fd_ == kNoFile) return;
     // Emptied while still held, so nobody reads a departed holder's lines.
-    if (lock_) (void)::ftruncate(fd_, 0);
+    if (lock_) (void)fileIo().truncate(fd_, 0);
     lock_.reset();
-    ::close(fd_);
+    io::close(fd_);
 }
 
 }  // namespace kvzt::engine

@@ -17,6 +17,8 @@
 #include <memory>
 #include <string>
 
+#include "engine/file_io.h"
+
 namespace kvzt::engine {
 
 inline constexpr const char* kRunLockFileName = "KVZT.LCK";
@@ -39,7 +41,7 @@ public:
 private:
     RunLock() = default;
     std::string path_;
-    int fd_ = -1;
+    FileHandle fd_ = kNoFile;
     std::unique_ptr<FileLock> lock_;
 };
 
