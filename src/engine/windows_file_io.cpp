@@ -36,6 +36,7 @@ public:
         case OpenFlags::ReadWrite: break;
         case OpenFlags::Create: disposition = CREATE_ALWAYS; break;
         case OpenFlags::CreateNew: disposition = CREATE_NEW; break;
+        case OpenFlags::OpenOrCreate: disposition = OPEN_ALWAYS; break;
         }
         const HANDLE h = ::CreateFileW(win32::widePath(path).c_str(), access, kShareAll, nullptr, disposition,
                                        FILE_ATTRIBUTE_NORMAL, nullptr);
