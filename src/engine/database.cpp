@@ -5,6 +5,7 @@
 #include "engine/dbf_file.h"
 #include "engine/errors.h"
 #include "engine/file_replacement.h"
+#include "engine/group_record.h"
 #include "engine/path_util.h"
 #include "engine/table.h"
 
@@ -42,6 +43,9 @@ Database::Database(std::string name, std::string directory, CodePage defaultCode
         for (const std::string& path : restored)
             if (isDbf(path)) rebuildIndexOf(path, defaultCodePage_);
     });
+    // A group record kept here after its journals are gone (a crash after the
+    // last journal was removed) has done its work.
+    GroupRecord::removeIfDone(GroupRecord::pathIn(directory_));
 }
 
 Database::~Database() {
@@ -77,14 +81,19 @@ void Database::createTable(std::string_view tableName, const std::vector<FieldDe
     DbfFile::create(tablePath(tableName), fields, languageDriverOf(defaultCodePage_));
 }
 
-void Database::startTransaction() {
+void Database::startTransaction(const JournalGroup* group) {
     if (journal_.active()) throw EngineError(code::TransactionState, "Транзакция уже начата: " + name_);
     // Appends gathered before the start belong to no transaction: write them out first.
     for (Table* t : openTables_) t->file().flush();
-    journal_.begin();
+    journal_.begin(group);
 }
 
 void Database::commit() {
+    syncForCommit();
+    finishCommit();
+}
+
+void Database::syncForCommit() {
     if (!journal_.active()) throw EngineError(code::TransactionState, "Транзакция не начата: " + name_);
     // Every data file the transaction touched, tables and indexes, is on the
     // disk before the journal that could undo them goes.
@@ -92,6 +101,10 @@ void Database::commit() {
         if (ProductionIndex* index = t->productionIndex()) index->sync();
         t->file().sync();
     }
+}
+
+void Database::finishCommit() {
+    if (!journal_.active()) throw EngineError(code::TransactionState, "Транзакция не начата: " + name_);
     journal_.commit();
 }
 

@@ -46,8 +46,15 @@ public:
     // A new empty table with these fields, its language driver the database default.
     void createTable(std::string_view tableName, const std::vector<FieldDef>& fields);
 
-    void startTransaction();
+    // With a group, the journal names it (transaction_group.h).
+    void startTransaction(const JournalGroup* group = nullptr);
+    // syncForCommit() then finishCommit().
     void commit();
+    // The two halves of a commit, for a transaction group: writes every
+    // open table's gathered data and index pages and syncs them; then
+    // removes the journal, which makes the transaction final.
+    void syncForCommit();
+    void finishCommit();
     void rollback();
     bool inTransaction() const { return journal_.active(); }
     Journal& journal() { return journal_; }

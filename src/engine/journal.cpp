@@ -7,9 +7,11 @@
 #include <map>
 #include <utility>
 
+#include "engine/crc32.h"
 #include "engine/errors.h"
 #include "engine/file_io.h"
 #include "engine/file_lock.h"
+#include "engine/group_record.h"
 #include "engine/path_util.h"
 
 namespace kvzt::engine {
@@ -20,27 +22,10 @@ constexpr char kJournalName[] = "KVZT.JNL";
 constexpr std::string_view kMagic = "KVZTJNL1";
 constexpr std::uint8_t kKindLength = 1;
 constexpr std::uint8_t kKindBytes = 2;
+constexpr std::uint8_t kKindGroup = 3;
 // kind + path length + offset + byte count, and the CRC after the bytes.
 constexpr std::size_t kEntryFixed = 1 + 2 + 8 + 4;
 constexpr std::size_t kCrcSize = 4;
-
-// CRC-32 (the polynomial of zip and Ethernet, reflected, 0xEDB88320).
-constexpr std::array<std::uint32_t, 256> makeCrcTable() {
-    std::array<std::uint32_t, 256> table{};
-    for (std::uint32_t i = 0; i < 256; ++i) {
-        std::uint32_t c = i;
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[i] = c;
-    }
-    return table;
-}
-constexpr std::array<std::uint32_t, 256> kCrcTable = makeCrcTable();
-
-std::uint32_t crc32(std::string_view bytes) {
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (unsigned char b : bytes) c = kCrcTable[(c ^ b) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
-}
 
 void putLe(std::string& out, std::uint64_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) out += char((v >> (8 * i)) & 0xFF);
@@ -111,7 +96,9 @@ std::vector<Entry> parseEntries(std::string_view data, const std::string& journa
         at += std::size_t(count);
         if (std::uint32_t(getLe(data, at, 4)) != crc32(data.substr(start, at - start))) break;
         at += kCrcSize;
-        if ((e.kind != kKindLength && e.kind != kKindBytes) || !isPlainName(e.name))
+        const bool known = e.kind == kKindGroup ? e.name.empty()
+                                                : (e.kind == kKindLength || e.kind == kKindBytes) && isPlainName(e.name);
+        if (!known)
             throw EngineError(code::Corrupt, "Неизвестная запись в журнале транзакций: " + journalPath);
         entries.push_back(std::move(e));
     }
@@ -121,14 +108,11 @@ std::vector<Entry> parseEntries(std::string_view data, const std::string& journa
 // Writes the before-images back, newest first, so that the oldest image of any
 // place is the one left; syncs the restored files. Returns their paths in the
 // order the journal first names them. Files that no longer exist are skipped.
-std::vector<std::string> applyJournal(FileHandle journalFd, const std::string& directory, const std::string& journalPath) {
-    const std::string data = readAll(journalFd, journalPath);
-    const std::vector<Entry> entries = parseEntries(data, journalPath);
-
+std::vector<std::string> applyJournal(const std::vector<Entry>& entries, const std::string& directory) {
     std::map<std::string, Fd> files;
     std::vector<std::string> restored;
     for (const Entry& e : entries) {
-        if (files.count(e.name)) continue;
+        if (e.kind == kKindGroup || files.count(e.name)) continue;
         const std::string path = joinPath(directory, e.name);
         FileHandle opened = kNoFile;
         if (int error = fileIo().open(path, OpenFlags::ReadWrite, opened)) {
@@ -171,6 +155,12 @@ std::string nameInDirectory(const std::string& directory, const std::string& fil
         throw EngineError(code::InvalidParam, "Файл " + filePath + " лежит вне каталога базы данных " + directory +
                                                   " и не может войти в её транзакцию");
     return name;
+}
+
+// The group a journal's entries name (its first entry), if any.
+std::optional<JournalGroup> groupIn(const std::vector<Entry>& entries) {
+    if (entries.empty() || entries.front().kind != kKindGroup) return std::nullopt;
+    return JournalGroup{entries.front().position, std::string(entries.front().bytes)};
 }
 
 // Appends one entry and syncs it; on any failure the journal is cut back to
@@ -220,7 +210,7 @@ Journal::~Journal() {
 
 std::string Journal::pathIn(const std::string& directory) { return joinPath(directory, kJournalName); }
 
-void Journal::begin() {
+void Journal::begin(const JournalGroup* group) {
     if (active()) throw EngineError(code::TransactionState, "Транзакция уже начата: " + directory_);
     const std::string path = pathIn(directory_);
     static std::atomic<unsigned> counter{0};
@@ -236,7 +226,10 @@ void Journal::begin() {
     std::unique_ptr<FileLock> lock = tryLockFile(fd.get(), LockKind::Exclusive);
     if (!lock) throw EngineError(code::TransactionState, "Файл журнала занят: " + tmp);
     writeAllAt(fd.get(), kMagic, 0, tmp);
-    io::sync(fd.get(), tmp);
+    if (group)
+        appendEntry(fd.get(), tmp, kKindGroup, std::string(), group->id, group->recordPath);
+    else
+        io::sync(fd.get(), tmp);
     // A journal already there belongs to a transaction running elsewhere (it is
     // locked) or to a crashed one; one that vanishes meanwhile was just committed.
     for (int attempt = 0;; ++attempt) {
@@ -297,14 +290,17 @@ std::vector<std::string> Journal::rollback() {
     const std::string path = pathIn(directory_);
     // On failure the transaction stays open and the journal on disk, so that
     // a later rollback or the next open can finish the job.
-    std::vector<std::string> restored = applyJournal(fd_, directory_, path);
+    const std::string data = readAll(fd_, path);
+    std::vector<std::string> restored = applyJournal(parseEntries(data, path), directory_);
     commit();
     return restored;
 }
 
 std::vector<std::string> Journal::restore() {
     if (!active()) throw EngineError(code::TransactionState, "Нет начатой транзакции: " + directory_);
-    return applyJournal(fd_, directory_, pathIn(directory_));
+    const std::string path = pathIn(directory_);
+    const std::string data = readAll(fd_, path);
+    return applyJournal(parseEntries(data, path), directory_);
 }
 
 // A journal being made (begin) lives under a temporary name, locked; one
@@ -318,6 +314,27 @@ static void removeAbandonedJournals(const std::string& directory) {
         if (fileIo().open(path, OpenFlags::ReadWrite, opened) != 0) continue;
         Fd fd(opened);
         if (tryLockFile(fd.get(), LockKind::Exclusive)) (void)fileIo().remove(path);
+    }
+}
+
+void Journal::abandon() noexcept {
+    if (!active()) return;
+    lock_.reset();
+    io::close(fd_);
+    fd_ = kNoFile;
+    savedBytes_.clear();
+    savedLengths_.clear();
+}
+
+std::optional<JournalGroup> Journal::groupOf(const std::string& journalPath) noexcept {
+    try {
+        FileHandle opened = kNoFile;
+        if (fileIo().open(journalPath, OpenFlags::Read, opened) != 0) return std::nullopt;
+        Fd fd(opened);
+        const std::string data = readAll(fd.get(), journalPath);
+        return groupIn(parseEntries(data, journalPath));
+    } catch (...) {
+        return std::nullopt;
     }
 }
 
@@ -338,10 +355,18 @@ std::vector<std::string> Journal::recover(const std::string& directory, const Re
     FileInfo named;
     if (held.links == 0 || fileIo().pathInfo(path, named) != 0 || !sameFile(held, named)) return {};
 
-    std::vector<std::string> restored = applyJournal(fd.get(), directory, path);
+    const std::string data = readAll(fd.get(), path);
+    const std::vector<Entry> entries = parseEntries(data, path);
+    const std::optional<JournalGroup> group = groupIn(entries);
+    // A group that wrote its record committed everywhere: its data files were
+    // synced before, so the before-images must not be put back.
+    std::vector<std::string> restored;
+    if (!group || !GroupRecord::isCommitted(group->recordPath, group->id))
+        restored = applyJournal(entries, directory);
     if (beforeRemoval) beforeRemoval(restored);
     io::remove(path);
     syncDirectory(directory);
+    if (group) GroupRecord::removeIfDone(group->recordPath);
     return restored;
 }
 

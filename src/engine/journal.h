@@ -5,11 +5,15 @@
 //
 // File "KVZT.JNL" in the directory. Layout: the 8-byte magic "KVZTJNL1",
 // then entries, each (integers little-endian)
-//   u8 kind (1 = file length + header bytes, 2 = record before-image)
-//   u16 path length, path bytes (the file name only, relative to the directory)
-//   u64 offset (kind 2) or original file length (kind 1)
-//   u32 byte count, the bytes
+//   u8 kind (1 = file length + header bytes, 2 = record before-image,
+//            3 = transaction group)
+//   u16 path length, path bytes (the file name only, relative to the directory;
+//       empty for kind 3)
+//   u64 offset (kind 2), original file length (kind 1) or group id (kind 3)
+//   u32 byte count, the bytes (kind 3: the full path of the group record)
 //   u32 CRC-32 of the entry so far
+// A journal of a transaction group has its kind 3 entry first, written
+// before the journal appears under its name.
 // Every entry is synced before the call that writes it returns, so its data
 // write (made by the caller afterwards) never precedes it. A torn last entry
 // (crash while writing it) fails its CRC and is ignored: its data write never
@@ -20,10 +24,13 @@
 // Commit syncs the data files and removes the journal. A journal found at the
 // next open means a crash before commit: the before-images are written back in
 // reverse order, the files cut to their original lengths, and the journal removed.
+// A group's journal is instead simply removed when the group's record
+// (group_record.h) says the group committed.
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -32,6 +39,13 @@
 namespace kvzt::engine {
 
 class FileLock;
+
+// The transaction group a journal belongs to: its id and the full path of the
+// record written when the group commits.
+struct JournalGroup {
+    std::uint64_t id = 0;
+    std::string recordPath;
+};
 
 class Journal {
 public:
@@ -44,8 +58,9 @@ public:
 
     bool active() const { return fd_ >= 0; }
     // Creates the journal file; throws TransactionState when one is active,
-    // here or in another process working on the same directory.
-    void begin();
+    // here or in another process working on the same directory. With a group,
+    // the journal names it.
+    void begin(const JournalGroup* group = nullptr);
     // Remembers `before` (the bytes at `offset` of the file) once per place.
     // Both save calls do nothing outside a transaction; the file must lie in
     // the journal's directory (InvalidParam otherwise).
@@ -60,6 +75,10 @@ public:
     // until commit(): what the caller then rebuilds from the restored files
     // is redone from the journal if the process dies meanwhile.
     std::vector<std::string> restore();
+    // Lets go of the journal and its lock without touching the file, for a
+    // group that committed but could not remove this journal: the next open
+    // of the directory finds the group's record and discards it.
+    void abandon() noexcept;
 
     // A journal left by a crash: restore and remove it. Returns the restored
     // file paths (their indexes must be rebuilt), empty when there was none or
@@ -70,6 +89,9 @@ public:
     using RestoredHook = std::function<void(const std::vector<std::string>&)>;
     static std::vector<std::string> recover(const std::string& directory, const RestoredHook& beforeRemoval = {});
     static std::string pathIn(const std::string& directory);
+    // The group the journal at `journalPath` belongs to; nullopt when there is
+    // no such file, it cannot be read or it belongs to no group.
+    static std::optional<JournalGroup> groupOf(const std::string& journalPath) noexcept;
 
 private:
     std::string directory_;

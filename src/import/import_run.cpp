@@ -16,7 +16,7 @@
 #include "engine/session.h"
 #include "engine/table.h"
 #include "import/import_context.h"
-#include "import/import_transaction.h"
+#include "data/batch_transaction.h"
 #include "import/person_import.h"
 #include "import/source_layouts.h"
 
@@ -267,7 +267,7 @@ ImportResult RunImport(data::TdmKVZT& dm, const ImportRequest& request, ImportPr
 
     ImportContext ctx(dm, request.kind, result);
     RunTables tables(dm);
-    std::optional<ImportTransaction> transaction;
+    std::optional<data::BatchTransaction> transaction;
     CommittedState committed;
     int current = 0;  // 1-based number of the source record being written; 0 before the first
     try {
@@ -284,11 +284,11 @@ ImportResult RunImport(data::TdmKVZT& dm, const ImportRequest& request, ImportPr
         committed.take(result);
         for (list.first(); !list.eof();) {
             current = result.processed + 1;
-            transaction->beginRecord();
+            transaction->beginUnit();
             MatchAndWritePerson(ctx);
             result.processed = current;
             if (request.afterRecord) request.afterRecord(result.processed);
-            if (transaction->endRecord()) committed.take(result);
+            if (transaction->endUnit()) committed.take(result);
             current = 0;
             progress.setPosition(result.processed);
             list.next();

@@ -10,7 +10,7 @@
 // same run count.
 //
 // A new statement's detail rows are posted first, the statement last, all
-// inside the run's transaction (import_transaction.h).
+// inside the run's transaction (data/batch_transaction.h).
 
 #include <QString>
 
