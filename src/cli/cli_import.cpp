@@ -37,15 +37,6 @@ private:
     int lastPercent_ = -1;
 };
 
-int parseCount(const std::string& text, const char* option) {
-    char* end = nullptr;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || value < 0 || value > 1000000000L) {
-        throw UsageError(std::string(option) + " ожидает целое неотрицательное число");
-    }
-    return int(value);
-}
-
 const char* yesNo(bool value) { return value ? "да" : "нет"; }
 
 }  // namespace

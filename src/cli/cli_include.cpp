@@ -5,7 +5,9 @@
 // the last import left, as the process windows do. --mark first gives every
 // duplicate that mark. The hidden --abort-after N ends the process at once
 // after N rows (with --abort-mid: in the middle of the next row written,
-// just before its commit), for the crash tests.
+// just before its commit), for the crash tests. The hidden
+// --transaction-span-ms N sets how long one transaction gathers rows (0: one
+// row each).
 
 #include <QString>
 
@@ -85,7 +87,8 @@ int report(const duplicates::InclusionResult& result) {
 
 int runInclude(const Arguments& arguments) {
     const CliArgs args =
-        parseArgs(arguments, {"--kind", "--source", "--mark", "--abort-after"}, {"--list", "--income", "--abort-mid"});
+        parseArgs(arguments, {"--kind", "--source", "--mark", "--abort-after", "--transaction-span-ms"},
+                  {"--list", "--income", "--abort-mid"});
     const bool list = args.has("--list");
     const bool income = args.has("--income");
     if (list == income || !args.positional.empty()) {
@@ -93,6 +96,8 @@ int runInclude(const Arguments& arguments) {
     }
     const QString mark = markOption(args);
     const duplicates::InclusionHooks hooks = abortHooks(args);
+    int spanMs = 1000;
+    if (const auto span = args.value("--transaction-span-ms")) spanMs = parseCount(*span, "--transaction-span-ms");
 
     if (list) {
         if (args.value("--kind") || args.value("--source")) {
@@ -102,7 +107,7 @@ int runInclude(const Arguments& arguments) {
         data::TdmKVZT dm(*session, data::TdmKVZT::Connect::Later);
         if (!mark.isEmpty()) duplicates::SetAllMarks(dm, duplicates::kSpisDupTable, mark);
         SilentProgress progress;
-        return report(duplicates::RunListInclusion(dm, {nullptr, hooks}, progress));
+        return report(duplicates::RunListInclusion(dm, {nullptr, hooks, spanMs}, progress));
     }
 
     const import::SourceKind kind = kindOption(args);
@@ -113,7 +118,7 @@ int runInclude(const Arguments& arguments) {
     duplicates::SetIncomeSources(dm, QString::fromStdString(*source), kind);
     if (!mark.isEmpty()) duplicates::SetAllMarks(dm, duplicates::kSvedDupTable, mark);
     SilentProgress progress;
-    return report(duplicates::RunIncomeInclusion(dm, {kind, nullptr, hooks}, progress));
+    return report(duplicates::RunIncomeInclusion(dm, {kind, nullptr, hooks, spanMs}, progress));
 }
 
 }  // namespace kvzt::cli

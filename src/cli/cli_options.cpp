@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "data/engine_session.h"
 #include "engine/path_util.h"
@@ -152,6 +153,15 @@ void out(const std::string& text) { std::fwrite(text.data(), 1, text.size(), std
 void err(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fflush(stderr);
+}
+
+int parseCount(const std::string& text, const char* option) {
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || value < 0 || value > 1000000000L) {
+        throw UsageError(std::string(option) + " ожидает целое неотрицательное число");
+    }
+    return int(value);
 }
 
 }  // namespace kvzt::cli

@@ -56,6 +56,9 @@ void holdRunLock(const engine::Session& session);
 // The session over engine.ini, the environment and the --alias overrides.
 std::unique_ptr<engine::Session> openSession(const CliArgs& args);
 
+// A whole number from 0 to 1,000,000,000 given to `option`; UsageError otherwise.
+int parseCount(const std::string& text, const char* option);
+
 // A table named on the command line, with the database object to reach it.
 struct TableTarget {
     std::unique_ptr<engine::Session> session;

@@ -6,7 +6,7 @@ namespace kvzt::duplicates {
 
 namespace {
 
-enum class Kind { Text, Boolean, Date, Integer, Float, DateIfGiven };
+enum class Kind { Text, Boolean, Date, Integer, Float, DateIfGiven, TextIfGiven };
 
 struct FieldCopy {
     const char* name;
@@ -18,6 +18,11 @@ void copyField(const engine::Table& from, engine::Table& to, const FieldCopy& f)
     case Kind::Text:
         to.setString(f.name, from.asString(f.name));
         break;
+    case Kind::TextIfGiven: {
+        const std::string text = from.asString(f.name);
+        if (text.find_first_not_of(' ') != std::string::npos) to.setString(f.name, text);
+        break;
+    }
     case Kind::Boolean:
         to.setBoolean(f.name, from.asBoolean(f.name));
         break;
@@ -43,13 +48,15 @@ void copyField(const engine::Table& from, engine::Table& to, const FieldCopy& f)
     }
 }
 
-// In the order the host's own inclusion wrote them.
+// In the order the host's own inclusion wrote them. GNI, DOLJN, DATADOLJN and
+// TABNMB are not in a DOS 2.* source, so an empty one keeps the stored value
+// rather than blanking it.
 const FieldCopy kPersonFields[] = {
     {"FAM", Kind::Text},        {"NAME", Kind::Text},    {"OTC", Kind::Text},      {"INNFL", Kind::Text},
-    {"GNI", Kind::Text},        {"DKOD", Kind::Text},    {"ISSPRAV", Kind::Boolean}, {"DNOM", Kind::Text},
+    {"GNI", Kind::TextIfGiven},        {"DKOD", Kind::Text},    {"ISSPRAV", Kind::Boolean}, {"DNOM", Kind::Text},
     {"DATEROG", Kind::Date},    {"JOBSTATUS", Kind::Text}, {"STATUS", Kind::Text}, {"STRCODE", Kind::Text},
-    {"ADRES", Kind::Text},      {"ISKART", Kind::Boolean}, {"DOLJN", Kind::Text},  {"DATADOLJN", Kind::Date},
-    {"TABNMB", Kind::Text},
+    {"ADRES", Kind::Text},      {"ISKART", Kind::Boolean}, {"DOLJN", Kind::TextIfGiven},  {"DATADOLJN", Kind::DateIfGiven},
+    {"TABNMB", Kind::TextIfGiven},
 };
 
 const FieldCopy kStatementFields[] = {

@@ -12,7 +12,8 @@ namespace kvzt::duplicates {
 
 // FAM … TABNMB: texts as texts, ISSPRAV and ISKART as booleans, DATEROG and
 // DATADOLJN as dates (a missing date is written as a missing date). NOM is
-// not copied.
+// not copied. An empty GNI, DOLJN, DATADOLJN or TABNMB (a DOS 2.* source has
+// none) leaves the stored value as it is.
 void CopyPersonFields(const engine::Table& duplicate, engine::Table& person);
 
 // NOM … TSVED without ID and IDDOK: sums and coefficients as floating-point

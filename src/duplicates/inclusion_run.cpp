@@ -26,13 +26,6 @@ QString InclusionResult::errorText() const {
         why = QStringLiteral("неизвестная ошибка");
     }
     if (failedRow == 0) return QStringLiteral("Ошибка при подготовке включения: %1. Ничего не включено.").arg(why);
-    if (failedRowWritten) {
-        return QStringLiteral("Ошибка при включении записи %1: %2. Эта запись включена, но не удалена из списка "
-                              "дублей; всего включено записей: %3.")
-            .arg(failedRow)
-            .arg(why)
-            .arg(written());
-    }
     return QStringLiteral("Ошибка при включении записи %1: %2. Эта запись не включена и осталась в списке дублей; "
                           "включено записей до неё: %3.")
         .arg(failedRow)

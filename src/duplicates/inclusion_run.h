@@ -5,8 +5,12 @@
 // A run walks a duplicate table (Spis_D32 or SvB_32) from its first row to
 // its end. Each row marked "з" (replace) or "д" (add) is written into the
 // host's tables and then deleted from the duplicate table; every other row
-// stays with its mark. A row is written whole or not at all: an engine error
-// inside a row rolls that row back and ends the run with the error.
+// stays with its mark. Rows are gathered into transactions over VX_B and
+// VX_S (inclusion_batch.h), about one a second: a row is written whole, with
+// the deletion of its duplicate row, or not at all, whatever the point at
+// which the process dies. An engine error inside a row leaves that row in
+// its duplicate table with its mark, keeps the rows before it and ends the
+// run with the error.
 
 #include <QString>
 
@@ -41,8 +45,10 @@ public:
 struct InclusionHooks {
     // After a row is handled (written or not), with the count of rows handled.
     std::function<void(int done)> afterRow;
-    // Inside a row being written, after everything is written and before the
-    // row's transaction is committed; with the 1-based row number.
+    // Inside a row being written, after everything of it is written (its
+    // duplicate row deleted too) and before its transaction goes on to the
+    // next row or commits; with the 1-based row number. Called again for a
+    // row written a second time after a later row failed.
     std::function<void(int row)> beforeCommit;
 };
 
@@ -53,17 +59,14 @@ struct InclusionResult {
     int added = 0;      // rows marked "д" written as new records
     bool stoppedByUser = false;
     // The error that ended the run and the 1-based row it happened at (0:
-    // before the first row). That row was rolled back and stays in the
-    // duplicate table with its mark.
+    // before the first row). That row and every row after it stay in the
+    // duplicate table with their marks; the rows before it are written.
     std::exception_ptr error;
     int failedRow = 0;
-    // The failed row was written and committed, but could not be deleted
-    // from the duplicate table afterwards (it stays there with its mark).
-    bool failedRowWritten = false;
 
     int written() const { return replaced + added; }
     // Rows still in the duplicate table.
-    int left() const { return rows - written() + (failedRowWritten ? 1 : 0); }
+    int left() const { return rows - written(); }
     bool completed() const { return !stoppedByUser && !error; }
     // For the user, in Russian; empty when there was no error.
     QString errorText() const;

@@ -1,5 +1,7 @@
 #include "duplicates/income_inclusion.h"
 
+#include <algorithm>
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -8,7 +10,8 @@
 #include "duplicates/duplicate_cursor.h"
 #include "duplicates/duplicate_fields.h"
 #include "duplicates/income_sources.h"
-#include "duplicates/row_rollback.h"
+#include "duplicates/inclusion_batch.h"
+#include "duplicates/row_cursors.h"
 #include "duplicates/statement_keys.h"
 #include "engine/database.h"
 #include "engine/errors.h"
@@ -75,25 +78,26 @@ private:
 class IncomeRun {
 public:
     IncomeRun(data::TdmKVZT& dm, const IncomeInclusionRequest& request, IncomeTables& tables,
-              engine::Table& duplicates, InclusionResult& result)
-        : dm_(dm), request_(request), t_(tables), sved_(*tables.sved), dup_(duplicates), result_(result) {}
+              engine::Table& duplicates, InclusionBatch& batch)
+        : dm_(dm), request_(request), t_(tables), sved_(*tables.sved), dup_(duplicates), batch_(batch) {}
 
-    // Writes the current duplicate when its mark says so; true when it was
-    // written (and deleted from SvB_32).
-    bool includeCurrent(int row) {
+    // Writes the current duplicate when its mark says so and deletes it from
+    // SvB_32, in the batch's transaction; returns the mark it was written by
+    // (Mark::None: left).
+    Mark includeCurrent(int row) {
         const Mark mark = MarkOf(QString::fromStdString(dup_.asString("INCL")));
-        if (mark == Mark::None) return false;
+        if (mark == Mark::None) return mark;
         const std::string iddok = dup_.asString("IDDOK");
         const std::string iddokI = dup_.asString("IDDOK_I");
         std::string id;
         std::string docNumber;
         if (mark == Mark::Replace) {
-            if (!findStatement(iddok)) return false;
+            if (!findStatement(iddok)) return Mark::None;
             if (sved_.asString("IDDOK") == iddokI) {
                 docNumber = iddokI;
             } else {
                 docNumber = freeDocumentNumber(iddokI);
-                if (!findStatement(iddok)) return false;
+                if (!findStatement(iddok)) return Mark::None;
             }
             id = sved_.asString("ID");
         } else {
@@ -102,7 +106,7 @@ public:
         }
         const SourceDetails& details = sources().of(dup_);
 
-        t_.db->startTransaction();
+        batch_.begin();
         if (mark == Mark::Replace) {
             sved_.edit();
         } else {
@@ -118,14 +122,9 @@ public:
         }
         writeDetails(details, id);
         sved_.post();
-        if (request_.hooks.beforeCommit) request_.hooks.beforeCommit(row);
-        t_.db->commit();
-
-        ++(mark == Mark::Replace ? result_.replaced : result_.added);
-        result_.failedRowWritten = true;  // until the duplicate is gone too
         dup_.deleteRecord();
-        result_.failedRowWritten = false;
-        return true;
+        if (request_.hooks.beforeCommit) request_.hooks.beforeCommit(row);
+        return mark;
     }
 
 private:
@@ -184,7 +183,7 @@ private:
     IncomeTables& t_;
     engine::Table& sved_;
     engine::Table& dup_;
-    InclusionResult& result_;
+    InclusionBatch& batch_;
     std::optional<IncomeSources> sources_;
 };
 
@@ -197,18 +196,21 @@ InclusionResult RunIncomeInclusion(data::TdmKVZT& dm, const IncomeInclusionReque
     try {
         DuplicateCursor dup(dm.session(), request.duplicates, "SvB_32");
         IncomeTables tables(dm);
+        engine::Database* dupDb = dup->database();
+        if (!dupDb || dupDb == tables.db)
+            throw engine::EngineError(engine::code::InvalidState, "Список дублей сведений открыт вне базы данных VX_S");
         result.rows = dup.countRows();
         progress.setMaximum(result.rows);
-        IncomeRun run(dm, request, tables, *dup, result);
+        InclusionBatch batch(*tables.db, *dupDb, *dup,
+                             std::chrono::milliseconds(std::max(0, request.transactionSpanMs)), result);
+        IncomeRun run(dm, request, tables, *dup, batch);
+        const auto write = [&run](int r) { return run.includeCurrent(r); };
+        const auto leave = [&tables, &dup] {
+            LeaveRowCursors({tables.sved, tables.doxod, tables.vicet, tables.newHome, &*dup});
+        };
         while (!dup->eof()) {
             ++row;
-            bool written = false;
-            try {
-                written = run.includeCurrent(row);
-            } catch (...) {
-                RollBackRow(tables.db, {tables.sved, tables.doxod, tables.vicet, tables.newHome});
-                throw;
-            }
+            const bool written = batch.include(row, write, leave);
             ++result.processed;
             progress.setPosition(result.processed);
             if (!written) dup->next();
@@ -218,10 +220,12 @@ InclusionResult RunIncomeInclusion(data::TdmKVZT& dm, const IncomeInclusionReque
                 break;
             }
         }
+        row = 0;  // a failed last commit names its own first row
+        batch.finish(leave);
         dup->first();
     } catch (...) {
         result.error = std::current_exception();
-        result.failedRow = row;
+        if (result.failedRow == 0) result.failedRow = row;
         try {
             if (request.duplicates) request.duplicates->first();
         } catch (...) {

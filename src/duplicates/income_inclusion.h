@@ -10,11 +10,11 @@
 // number when taken) and the next ID. The imported detail rows are read from
 // the import's source tables (income_sources.h).
 //
-// Each statement with its detail rows is written in one transaction of the
-// database VX_B (the statement table, opened by alias VX_B, is covered by the
-// same database object as the detail tables); the statement record is posted
-// last, just before the commit. An error inside a row rolls the whole row
-// back; the row is deleted from SvB_32 only after the commit.
+// A statement with its detail rows and the deletion of its SvB_32 row are
+// committed together (inclusion_batch.h; the statement table, opened by alias
+// VX_B, is covered by the same database object as the detail tables); the
+// statement record is posted after its rows. An error inside a row rolls the
+// whole row back.
 
 #include "duplicates/inclusion_run.h"
 #include "import/import_run.h"
@@ -35,6 +35,8 @@ struct IncomeInclusionRequest {
     // opens SvB_32 (alias VX_S, tag FIOX) itself and closes it again.
     engine::Table* duplicates = nullptr;
     InclusionHooks hooks;
+    // How long one transaction gathers rows (0: one row each).
+    int transactionSpanMs = 1000;
 };
 
 // Runs to the end of SvB_32, to a stop or to the first error. The data

@@ -1,9 +1,13 @@
 #include "duplicates/list_inclusion.h"
 
+#include <algorithm>
+#include <chrono>
+
 #include "data/data_module.h"
 #include "duplicates/duplicate_cursor.h"
 #include "duplicates/duplicate_fields.h"
-#include "duplicates/row_rollback.h"
+#include "duplicates/inclusion_batch.h"
+#include "duplicates/row_cursors.h"
 #include "engine/database.h"
 #include "engine/errors.h"
 #include "engine/table.h"
@@ -14,44 +18,39 @@ namespace {
 
 class ListRun {
 public:
-    ListRun(engine::Table& list, engine::Database& db, engine::Table& duplicates, const InclusionHooks& hooks,
-            InclusionResult& result)
-        : list_(list), db_(db), dup_(duplicates), hooks_(hooks), result_(result) {}
+    ListRun(engine::Table& list, engine::Table& duplicates, InclusionBatch& batch, const InclusionHooks& hooks)
+        : list_(list), dup_(duplicates), batch_(batch), hooks_(hooks) {}
 
-    // Writes the current duplicate when its mark says so; true when it was
-    // written (and deleted from the duplicate table).
-    bool includeCurrent(int row) {
+    // Writes the current duplicate when its mark says so and deletes it from
+    // the duplicate table, in the batch's transaction; returns the mark it
+    // was written by (Mark::None: left).
+    Mark includeCurrent(int row) {
         const Mark mark = MarkOf(QString::fromStdString(dup_.asString("INCL")));
-        if (mark == Mark::None) return false;
+        if (mark == Mark::None) return mark;
         if (mark == Mark::Replace) {
-            if (!list_.findKey({engine::Value(dup_.asInteger("NOM"))})) return false;
-            db_.startTransaction();
+            if (!list_.findKey({engine::Value(dup_.asInteger("NOM"))})) return Mark::None;
+            batch_.begin();
             list_.edit();
         } else {
             list_.last();
             // last() leaves eof() set, as in the host's engine: an empty list has no record.
             const std::int64_t nom = list_.recNo() == 0 ? 1 : list_.asInteger("NOM") + 1;
-            db_.startTransaction();
+            batch_.begin();
             list_.append();
             list_.setInteger("NOM", nom);
         }
         CopyPersonFields(dup_, list_);
         list_.post();
-        if (hooks_.beforeCommit) hooks_.beforeCommit(row);
-        db_.commit();
-        ++(mark == Mark::Replace ? result_.replaced : result_.added);
-        result_.failedRowWritten = true;  // until the duplicate is gone too
         dup_.deleteRecord();
-        result_.failedRowWritten = false;
-        return true;
+        if (hooks_.beforeCommit) hooks_.beforeCommit(row);
+        return mark;
     }
 
 private:
     engine::Table& list_;
-    engine::Database& db_;
     engine::Table& dup_;
+    InclusionBatch& batch_;
     const InclusionHooks& hooks_;
-    InclusionResult& result_;
 };
 
 }  // namespace
@@ -66,19 +65,20 @@ InclusionResult RunListInclusion(data::TdmKVZT& dm, const ListInclusionRequest& 
         engine::Table& list = dm.tbSpisok.table();
         engine::Database* db = list.database();
         if (!db) throw engine::EngineError(engine::code::InvalidState, "Список таксантов открыт вне базы данных VX_B");
+        engine::Database* dupDb = dup->database();
+        if (!dupDb || dupDb == db)
+            throw engine::EngineError(engine::code::InvalidState, "Список дублей открыт вне базы данных VX_S");
         list.setIndex("NOMX");
         result.rows = dup.countRows();
         progress.setMaximum(result.rows);
-        ListRun run(list, *db, *dup, request.hooks, result);
+        InclusionBatch batch(*db, *dupDb, *dup, std::chrono::milliseconds(std::max(0, request.transactionSpanMs)),
+                             result);
+        ListRun run(list, *dup, batch, request.hooks);
+        const auto write = [&run](int r) { return run.includeCurrent(r); };
+        const auto leave = [&list, &dup] { LeaveRowCursors({&list, &*dup}); };
         while (!dup->eof()) {
             ++row;
-            bool written = false;
-            try {
-                written = run.includeCurrent(row);
-            } catch (...) {
-                RollBackRow(db, {&list});
-                throw;
-            }
+            const bool written = batch.include(row, write, leave);
             ++result.processed;
             progress.setPosition(result.processed);
             if (!written) dup->next();
@@ -88,11 +88,13 @@ InclusionResult RunListInclusion(data::TdmKVZT& dm, const ListInclusionRequest& 
                 break;
             }
         }
+        row = 0;  // a failed last commit names its own first row
+        batch.finish(leave);
         list.setIndex("FIOBORN");
         dup->first();
     } catch (...) {
         result.error = std::current_exception();
-        result.failedRow = row;
+        if (result.failedRow == 0) result.failedRow = row;
         try {
             if (dm.tbSpisok.active()) dm.tbSpisok->setIndex("FIOBORN");
             if (request.duplicates) request.duplicates->first();

@@ -6,9 +6,9 @@
 // 1 (1 for an empty list). Each written row is deleted from Spis_D32; rows
 // without a mark, with another mark, or marked "з" whose twin is gone stay.
 //
-// Each taxpayer record is written in a transaction of its own on VX_B, so an
-// error or a crash never leaves a half-written record; the row is deleted
-// from Spis_D32 after the commit.
+// A taxpayer record and the deletion of its Spis_D32 row are committed
+// together (inclusion_batch.h), so an error or a crash never leaves a
+// half-written record, nor a written one whose duplicate row still waits.
 
 #include "duplicates/inclusion_run.h"
 
@@ -26,6 +26,8 @@ struct ListInclusionRequest {
     // run opens Spis_D32 (alias VX_S, tag FIOX) itself and closes it again.
     engine::Table* duplicates = nullptr;
     InclusionHooks hooks;
+    // How long one transaction gathers rows (0: one row each).
+    int transactionSpanMs = 1000;
 };
 
 // Runs to the end of Spis_D32, to a stop or to the first error. The data

@@ -215,3 +215,67 @@ TEST_F(ListInclusionTest, FailureInsideARowLeavesNothingHalfWritten) {
 }
 
 }  // namespace
+
+TEST_F(ListInclusionTest, ADosDuplicateKeepsTheValuesItDoesNotCarry) {
+    // A DOS 2.* source has no tax office, post, its date or personnel number:
+    // "з" must not blank what the stored taxpayer has, but a value the
+    // duplicate does carry is written.
+    {
+        auto t = db.session->openTable("VX_B", "Spisok32");
+        t->append();
+        t->setInteger("NOM", 12);
+        t->setString("FAM", "Старый");
+        t->setString("GNI", "7701");
+        t->setString("DOLJN", "бухгалтер");
+        t->setDate("DATADOLJN", {2001, 2, 3});
+        t->setString("TABNMB", "45");
+        t->setString("DNOM", "старый номер");
+        t->post();
+    }
+    addDuplicate("з", 12, {"Новый", "Николай", {}});
+    {
+        auto t = db.session->openTable("VX_S", "Spis_D32");
+        t->first();
+        t->edit();
+        t->setString("TABNMB", "");
+        t->setString("DNOM", "");
+        t->post();
+    }
+    Progress progress;
+    ASSERT_FALSE(run(progress).error);
+    auto t = db.session->openTable("VX_B", "Spisok32", engine::OpenMode::ReadOnly);
+    t->first();
+    EXPECT_EQ(t->asString("FAM"), "Новый");
+    EXPECT_EQ(t->asString("GNI"), "7701");
+    EXPECT_EQ(t->asString("DOLJN"), "бухгалтер");
+    EXPECT_EQ(t->asDate("DATADOLJN"), (engine::Date{2001, 2, 3}));
+    EXPECT_EQ(t->asString("TABNMB"), "45");
+    EXPECT_EQ(t->asString("DNOM"), "");  // the other fields are written as the duplicate has them
+}
+
+TEST_F(ListInclusionTest, AFailureInsideAGatheredBatchKeepsTheRowsBeforeIt) {
+    // All rows gathered into one transaction: the fourth fails, the first
+    // three are written again and committed, the fourth and fifth stay.
+    const char* names[] = {"Аа", "Бб", "Вв", "Гг", "Дд"};
+    addStored(1, "Первый");
+    for (const char* fam : names) addDuplicate("д", 1, {fam, "И", {}});
+    InclusionHooks hooks;
+    int calls = 0;
+    hooks.beforeCommit = [&calls](int row) {
+        ++calls;
+        if (row == 4) throw engine::EngineError(engine::code::Io, "сбой записи");
+    };
+    Progress progress;
+    const InclusionResult r = RunListInclusion(dm, {nullptr, hooks, 60000}, progress);
+    ASSERT_TRUE(r.error);
+    EXPECT_EQ(r.failedRow, 4);
+    EXPECT_EQ(r.added, 3);
+    EXPECT_EQ(r.left(), 2);
+    EXPECT_EQ(calls, 4 + 3);  // rows 1-3 were written twice
+    using List = std::vector<std::pair<long long, std::string>>;
+    EXPECT_EQ(list(), (List{{1, "Первый"}, {2, "Аа"}, {3, "Бб"}, {4, "Вв"}}));
+    EXPECT_EQ(duplicatesLeft(), (std::vector<std::string>{"Гг/д", "Дд/д"}));
+    EXPECT_FALSE(dm.dbKvZt().inTransaction());
+    expectSound("VX_B", "Spisok32");
+    expectSound("VX_S", "Spis_D32");
+}
