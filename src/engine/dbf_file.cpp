@@ -16,6 +16,7 @@ namespace kvzt::engine {
 namespace {
 
 constexpr std::size_t kPendingLimit = 256 * 1024;  // appended bytes gathered before a write
+constexpr std::size_t kHeldLimit = 4096;            // changed records held back inside a transaction
 constexpr std::size_t kReadWindow = 64 * 1024;     // bytes read ahead for sequential scans
 constexpr int kMaxFields = 2046;                   // far above dBase's own limit of 255
 
@@ -202,6 +203,7 @@ std::unique_ptr<DbfFile> DbfFile::open(const std::string& path, OpenMode mode) {
 
 void DbfFile::reload() {
     pending_.clear();
+    held_.clear();
     invalidateCache();
     const FileInfo st = io::info(fd_, path_);
     if (!st.regular) throw EngineError(code::UnknownTableType, "Это не файл таблицы: " + path_);
@@ -309,6 +311,12 @@ void DbfFile::readRecord(std::uint32_t recno, char* out) const {
     if (recno == 0 || recno > header_.recordCount)
         throw EngineError(code::NoCurrentRecord, "Нет записи №" + std::to_string(recno) + " в " + path_);
     const size_t len = size_t(header_.recordLength);
+    if (!held_.empty()) {
+        if (auto it = held_.find(recno); it != held_.end()) {
+            std::memcpy(out, it->second.data(), len);
+            return;
+        }
+    }
     if (recno > onDiskCount_) {
         std::memcpy(out, pending_.data() + size_t(recno - onDiskCount_ - 1) * len, len);
         return;
@@ -335,11 +343,20 @@ void DbfFile::writeRecord(std::uint32_t recno, const char* data) {
     } else {
         journalBeforeChange();
         if (journal_ && journal_->active()) {
-            std::string before(len, '\0');
-            readRecord(recno, before.data());
-            journal_->saveBytes(path_, recordOffset(recno), before);
+            // The before-image goes to the journal unsynced and the record is
+            // held back: writeHeld() syncs the journal once, then writes them all.
+            auto it = held_.find(recno);
+            if (it == held_.end()) {
+                std::string before(len, '\0');
+                readRecord(recno, before.data());
+                journal_->saveBytes(path_, recordOffset(recno), before, Journal::Sync::Later);
+                it = held_.emplace(recno, std::string()).first;
+            }
+            it->second.assign(data, len);
+            if (held_.size() >= kHeldLimit) writeHeld();
+        } else {
+            pwriteAll(data, len, recordOffset(recno));
         }
-        pwriteAll(data, len, recordOffset(recno));
         if (recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_)
             std::memcpy(readCache_.data() + size_t(recno - cacheFirst_) * len, data, len);
     }
@@ -366,6 +383,13 @@ void DbfFile::writePending() {
     headerDirty_ = true;
 }
 
+void DbfFile::writeHeld() {
+    if (held_.empty()) return;
+    if (journal_) journal_->syncPending();
+    for (const auto& [recno, data] : held_) pwriteAll(data.data(), data.size(), recordOffset(recno));
+    held_.clear();
+}
+
 void DbfFile::writeHeaderCounters() {
     std::string b(7, '\0');
     Date d = today();
@@ -381,6 +405,7 @@ void DbfFile::writeHeaderCounters() {
 void DbfFile::truncate(std::uint32_t count) {
     requireWritable();
     if (count > header_.recordCount) throw EngineError(code::InvalidParam, "Неверное число записей: " + path_);
+    writeHeld();
     writePending();
     journalBeforeChange();
     header_.recordCount = count;
@@ -403,6 +428,7 @@ void DbfFile::setProductionIndexFlag(bool on) {
 
 void DbfFile::flush() {
     if (fd_ == kNoFile || mode_ == OpenMode::ReadOnly) return;
+    writeHeld();
     writePending();
     if (headerDirty_) writeHeaderCounters();
 }

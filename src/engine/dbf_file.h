@@ -13,6 +13,7 @@
 // dBase reader accepts, with the record count and date in its header.
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -114,6 +115,7 @@ public:
 private:
     DbfFile() = default;
     void writePending();
+    void writeHeld();
     void writeHeaderCounters();
     void requireWritable() const;
     void journalBeforeChange();
@@ -129,6 +131,10 @@ private:
     DbfHeader header_;
     std::uint32_t onDiskCount_ = 0;    // records physically written
     std::string pending_;              // appended records not yet written
+    // Records changed inside a transaction, held back until their
+    // before-images are synced in the journal together (one sync for many
+    // records instead of one each).
+    std::map<std::uint32_t, std::string> held_;
     bool headerDirty_ = false;
     mutable std::string readCache_;    // a window of records for sequential reads
     mutable std::uint32_t cacheFirst_ = 0;  // first record number in readCache_

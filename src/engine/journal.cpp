@@ -166,7 +166,7 @@ std::optional<JournalGroup> groupIn(const std::vector<Entry>& entries) {
 // Appends one entry and syncs it; on any failure the journal is cut back to
 // its previous end, so that a later entry never follows a torn one.
 void appendEntry(FileHandle fd, const std::string& journalPath, std::uint8_t kind, const std::string& name,
-                 std::uint64_t position, std::string_view bytes) {
+                 std::uint64_t position, std::string_view bytes, bool sync = true) {
     if (bytes.size() > 0xFFFFFFFFu)
         throw EngineError(code::InvalidParam, "Слишком большой фрагмент для журнала транзакций");
     std::string entry;
@@ -182,7 +182,7 @@ void appendEntry(FileHandle fd, const std::string& journalPath, std::uint8_t kin
     const std::uint64_t end = io::info(fd, journalPath).size;
     try {
         writeAllAt(fd, entry, end, journalPath);
-        io::sync(fd, journalPath);
+        if (sync) io::sync(fd, journalPath);
     } catch (...) {
         (void)fileIo().truncate(fd, end);
         throw;
@@ -252,16 +252,25 @@ void Journal::begin(const JournalGroup* group) {
     lock_ = std::move(lock);
     fd_ = fd.release();
     savedBytes_.clear();
+    unsynced_ = false;
     savedLengths_.clear();
 }
 
-void Journal::saveBytes(const std::string& filePath, std::uint64_t offset, std::string_view before) {
+void Journal::saveBytes(const std::string& filePath, std::uint64_t offset, std::string_view before, Sync sync) {
     if (!active()) return;
     std::string name = nameInDirectory(directory_, filePath);
     auto key = std::make_pair(name, offset);
     if (savedBytes_.count(key)) return;
-    appendEntry(fd_, pathIn(directory_), kKindBytes, name, offset, before);
+    // An entry synced now also makes every earlier one durable.
+    appendEntry(fd_, pathIn(directory_), kKindBytes, name, offset, before, sync == Sync::Now);
+    unsynced_ = sync == Sync::Later;
     savedBytes_.insert(std::move(key));
+}
+
+void Journal::syncPending() {
+    if (!active() || !unsynced_) return;
+    io::sync(fd_, pathIn(directory_));
+    unsynced_ = false;
 }
 
 void Journal::saveLength(const std::string& filePath, std::uint64_t length, std::string_view header) {
@@ -269,6 +278,7 @@ void Journal::saveLength(const std::string& filePath, std::uint64_t length, std:
     std::string name = nameInDirectory(directory_, filePath);
     if (savedLengths_.count(name)) return;
     appendEntry(fd_, pathIn(directory_), kKindLength, name, length, header);
+    unsynced_ = false;
     savedLengths_.insert(std::move(name));
 }
 
@@ -282,6 +292,7 @@ void Journal::commit() {
     io::close(fd_);
     fd_ = kNoFile;
     savedBytes_.clear();
+    unsynced_ = false;
     savedLengths_.clear();
 }
 
@@ -323,6 +334,7 @@ void Journal::abandon() noexcept {
     io::close(fd_);
     fd_ = kNoFile;
     savedBytes_.clear();
+    unsynced_ = false;
     savedLengths_.clear();
 }
 

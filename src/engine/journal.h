@@ -14,8 +14,9 @@
 //   u32 CRC-32 of the entry so far
 // A journal of a transaction group has its kind 3 entry first, written
 // before the journal appears under its name.
-// Every entry is synced before the call that writes it returns, so its data
-// write (made by the caller afterwards) never precedes it. A torn last entry
+// Every entry is synced before its data write (made by the caller afterwards):
+// at once, or, for entries the caller holds its writes back for, all together
+// just before those writes. A torn last entry
 // (crash while writing it) fails its CRC and is ignored: its data write never
 // happened.
 // The journal is made under a temporary name, locked exclusively, and only
@@ -61,10 +62,16 @@ public:
     // here or in another process working on the same directory. With a group,
     // the journal names it.
     void begin(const JournalGroup* group = nullptr);
+    // Now: the entry is synced before the call returns. Later: the caller
+    // holds its data write back until syncPending() (one sync for many entries).
+    enum class Sync { Now, Later };
     // Remembers `before` (the bytes at `offset` of the file) once per place.
     // Both save calls do nothing outside a transaction; the file must lie in
     // the journal's directory (InvalidParam otherwise).
-    void saveBytes(const std::string& filePath, std::uint64_t offset, std::string_view before);
+    void saveBytes(const std::string& filePath, std::uint64_t offset, std::string_view before,
+                   Sync sync = Sync::Now);
+    // Syncs the entries saved with Sync::Later.
+    void syncPending();
     // Remembers a file's length and its first `header.size()` bytes before it grows or shrinks; once per file.
     void saveLength(const std::string& filePath, std::uint64_t length, std::string_view header);
     // Removes the journal (the caller has synced the data files).
@@ -99,6 +106,7 @@ private:
     std::unique_ptr<FileLock> lock_;
     std::set<std::pair<std::string, std::uint64_t>> savedBytes_;
     std::set<std::string> savedLengths_;
+    bool unsynced_ = false;
 };
 
 }  // namespace kvzt::engine
