@@ -7,6 +7,7 @@
 #include "engine/file_replacement.h"
 #include "engine/group_record.h"
 #include "engine/path_util.h"
+#include "engine/stale_files.h"
 #include "engine/table.h"
 
 namespace kvzt::engine {
@@ -46,6 +47,7 @@ Database::Database(std::string name, std::string directory, CodePage defaultCode
     // A group record kept here after its journals are gone (a crash after the
     // last journal was removed) has done its work.
     GroupRecord::removeIfDone(GroupRecord::pathIn(directory_));
+    RemoveStaleTemporaries(directory_);
 }
 
 Database::~Database() {

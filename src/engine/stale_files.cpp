@@ -1,0 +1,66 @@
+#include "engine/stale_files.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <string_view>
+
+#include "engine/file_lock.h"
+
+namespace kvzt::engine {
+
+namespace {
+
+bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
+bool endsWith(std::string_view s, std::string_view suffix) {
+    return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
+}
+
+// "KVZT.JNL.<pid>.<n>.tmp": the pid, or 0 when the name is not of that form.
+long ownerOf(std::string_view name, std::string_view prefix) {
+    if (!startsWith(name, prefix) || !endsWith(name, ".tmp")) return 0;
+    const std::string digits(name.substr(prefix.size()));
+    char* end = nullptr;
+    const long pid = std::strtol(digits.c_str(), &end, 10);
+    return pid > 0 && end && *end == '.' ? pid : 0;
+}
+
+bool processAlive(long pid) { return ::kill(pid_t(pid), 0) == 0 || errno == EPERM; }
+
+// Nobody has the file open: an exclusive lock can be had.
+bool unused(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);  // an exclusive lock needs write access
+    if (fd < 0) return errno == ENOENT;
+    const bool free = tryLockFile(fd, LockKind::Exclusive) != nullptr;
+    ::close(fd);
+    return free;
+}
+
+}  // namespace
+
+void RemoveStaleTemporaries(const std::string& directory) noexcept {
+    try {
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator(directory.empty() ? "." : directory, ec)) {
+            const std::string name = entry.path().filename().string();
+            const std::string path = entry.path().string();
+            long pid = ownerOf(name, "KVZT.JNL.");
+            if (pid == 0) pid = ownerOf(name, "KVZT.GRP.");
+            if (pid != 0) {
+                if (!processAlive(pid)) ::unlink(path.c_str());
+                continue;
+            }
+            if (endsWith(name, ".kvzt-pack")) {
+                const std::string table = path.substr(0, path.size() - std::string_view(".kvzt-pack").size());
+                if (unused(table)) ::unlink(path.c_str());
+            }
+        }
+    } catch (...) {
+    }
+}
+
+}  // namespace kvzt::engine
