@@ -8,7 +8,7 @@ if [ "$1" = "test" ] || [ "$1" = "package" ]; then
     packages="$packages dpkg-dev desktop-file-utils file"
 fi
 if [ "$1" = "test" ]; then
-    packages="$packages libgtest-dev libgmock-dev libbenchmark-dev fpc fp-units-db libdbd-xbase-perl python3-dbf xvfb xauth x11-utils"
+    packages="$packages libgtest-dev libgmock-dev libbenchmark-dev fpc fp-units-db libdbd-xbase-perl python3-dbf xvfb xauth x11-utils strace"
 fi
 missing=""
 for p in $packages; do
