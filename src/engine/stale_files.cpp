@@ -1,6 +1,5 @@
 #include "engine/stale_files.h"
 
-#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -9,7 +8,6 @@
 #include <filesystem>
 #include <string_view>
 
-#include "engine/file_lock.h"
 
 namespace kvzt::engine {
 
@@ -35,15 +33,6 @@ bool processAlive(long) { return true; }  // no cheap test there: such files are
 bool processAlive(long pid) { return ::kill(pid_t(pid), 0) == 0 || errno == EPERM; }
 #endif
 
-// Nobody has the file open: an exclusive lock can be had.
-bool unused(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);  // an exclusive lock needs write access
-    if (fd < 0) return errno == ENOENT;
-    const bool free = tryLockFile(fd, LockKind::Exclusive) != nullptr;
-    ::close(fd);
-    return free;
-}
-
 }  // namespace
 
 void RemoveStaleTemporaries(const std::string& directory) noexcept {
@@ -52,16 +41,8 @@ void RemoveStaleTemporaries(const std::string& directory) noexcept {
         for (const auto& entry : std::filesystem::directory_iterator(directory.empty() ? "." : directory, ec)) {
             const std::string name = entry.path().filename().string();
             const std::string path = entry.path().string();
-            long pid = ownerOf(name, "KVZT.JNL.");
-            if (pid == 0) pid = ownerOf(name, "KVZT.GRP.");
-            if (pid != 0) {
-                if (!processAlive(pid)) ::unlink(path.c_str());
-                continue;
-            }
-            if (endsWith(name, ".kvzt-pack")) {
-                const std::string table = path.substr(0, path.size() - std::string_view(".kvzt-pack").size());
-                if (unused(table)) ::unlink(path.c_str());
-            }
+            const long pid = ownerOf(name, "KVZT.GRP.");
+            if (pid != 0 && !processAlive(pid)) ::unlink(path.c_str());
         }
     } catch (...) {
     }

