@@ -14,15 +14,17 @@
 #     after the rerun.
 # Prints the points tried and survived per command; exit 1 when a point failed.
 #
-# usage: crash_harness.sh [--long] BUILD_DIR
+# usage: crash_harness.sh [--long [--per-unit]] BUILD_DIR
 #   short (default, run by CTest): the first and the last call of each kind;
-#   --long: every call, and the import and inclusions also with a commit
-#   after every record.
+#   --long: every call; --per-unit also runs the import and inclusions with a
+#   commit after every record or row (many more points).
 set -u
 
 mode=short
+per_unit=0
 if [ "${1:-}" = "--long" ]; then mode=long; shift; fi
-[ $# -eq 1 ] || { echo "usage: $0 [--long] BUILD_DIR" >&2; exit 2; }
+if [ "${1:-}" = "--per-unit" ]; then per_unit=1; shift; fi
+[ $# -eq 1 ] || { echo "usage: $0 [--long [--per-unit]] BUILD_DIR" >&2; exit 2; }
 BUILD=$(cd "$1" && pwd)
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 CLI=$BUILD/src/kvzt-cli
@@ -187,7 +189,7 @@ crash_command() {
 
 prepare
 spans=("")
-[ $mode = long ] && spans+=("--transaction-span-ms 0")
+[ $per_unit -eq 1 ] && spans+=("--transaction-span-ms 0")
 for span in "${spans[@]}"; do
     suffix=${span:+ (commit per unit)}
     crash_command "import win32$suffix" empty prefix-import "$span" import --kind 3 "$SAMPLES/import/win32"
