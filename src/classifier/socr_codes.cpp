@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/code_page.h"
+#include "engine/database.h"
 #include "engine/errors.h"
 #include "engine/table.h"
 
@@ -86,11 +87,24 @@ std::string SocrCodes::nextCode(char level, const std::string& socrText) {
             "В справочнике сокращений (K7SOCR) нет свободного кода: новое сокращение \"" + socrText + "\" уровня " +
                 std::string(1, level) + " получило бы код больше 999. Импорт КЛАДР прерван");
     }
-    socr_.append();
-    socr_.setString("Lev", std::string(1, level));
-    socr_.setString("Name", socrText);
-    socr_.setString("Code", code);
-    socr_.post();
+    // The record and its two keys go in as one journalled transaction: a run
+    // killed in the middle of the write leaves K7SOCR and its tags as they
+    // were, never a key naming a record the table does not hold.
+    engine::Database* db = socr_.database();
+    const bool ownTransaction = db && !db->inTransaction();
+    if (ownTransaction) db->startTransaction();
+    try {
+        socr_.append();
+        socr_.setString("Lev", std::string(1, level));
+        socr_.setString("Name", socrText);
+        socr_.setString("Code", code);
+        socr_.post();
+        if (ownTransaction) db->commit();
+    } catch (...) {
+        socr_.cancel();
+        if (ownTransaction) db->rollback();
+        throw;
+    }
     ++added_;
     return code;
 }

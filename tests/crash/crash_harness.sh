@@ -18,6 +18,8 @@
 #   short (default, run by CTest): the first and the last call of each kind;
 #   --long: every call; --per-unit also runs the import and inclusions with a
 #   commit after every record or row (many more points).
+#   CRASH_ONLY=TEXT in the environment runs only the commands whose label
+#   starts with TEXT (e.g. CRASH_ONLY=kladr).
 set -u
 
 mode=short
@@ -103,6 +105,7 @@ failures=0
 crash_command() {
     local label=$1 start=$WORK/states/$2 check=$3 extra=$4
     shift 4
+    [ -n "${CRASH_ONLY:-}" ] && [ "${label#"$CRASH_ONLY"}" = "$label" ] && return
     local -a cmd=("$@")
     [ -n "$extra" ] && cmd+=($extra)
     local full=$WORK/full trace=$WORK/trace
