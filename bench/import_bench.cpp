@@ -19,14 +19,12 @@
 #include <memory>
 #include <string>
 
+#include "bench/bench_tables.h"
 #include "data/data_module.h"
-#include "engine/alias_config.h"
 #include "engine/session.h"
 #include "import/import_run.h"
 #include "samples/import/sample_people.h"
 #include "samples/import/source_writers.h"
-#include "schema/index_catalogue.h"
-#include "schema/table_catalogue.h"
 
 using namespace kvzt;
 using Clock = std::chrono::steady_clock;
@@ -69,24 +67,6 @@ long long writeSource(const fs::path& dir, int persons) {
     return rows;
 }
 
-// Every catalogue table, empty, with its tags, under VX_B and VX_S in `dir`.
-std::unique_ptr<engine::Session> emptyDatabase(const fs::path& dir) {
-    fs::remove_all(dir);
-    fs::create_directories(dir / "base");
-    fs::create_directories(dir / "sprav");
-    engine::AliasConfig config;
-    config.setAlias("VX_B", (dir / "base").string());
-    config.setAlias("VX_S", (dir / "sprav").string());
-    auto session = std::make_unique<engine::Session>(config);
-    const QStringList list = schema::BuildTableCatalogue();
-    for (const schema::CatalogueTable& t : schema::CatalogueTables(list)) {
-        schema::CreateTableFromCatalogue(*session, list, t.alias, t.fileName, t.firstFieldLine(), t.fieldCount);
-        if (!schema::CatalogueTags(t.fileName).empty())
-            schema::CreateIndexes(session->database(t.alias.toStdString()), t.fileName.toStdString());
-    }
-    return session;
-}
-
 // Runs the import; the seconds it took, or a negative number after an error.
 double timedImport(engine::Session& session, const fs::path& source, import::ImportResult* out = nullptr) {
     data::TdmKVZT dm(session, data::TdmKVZT::Connect::Later);
@@ -123,14 +103,14 @@ Times run(const fs::path& root, int persons) {
     Times times;
     import::ImportResult result;
     {
-        auto session = emptyDatabase(root / "target-empty");
+        auto session = bench::emptyDatabase(root / "target-empty");
         times.empty = timedImport(*session, source, &result);
     }
     if (times.empty >= 0)
         std::printf("  into an empty database:  %8.2f s  %9.0f rows/s  (%d taxpayers, %d statements added)\n",
                     times.empty, double(rows) / times.empty, result.personsAdded, result.statementsAdded);
     {
-        auto session = emptyDatabase(root / "target-half");
+        auto session = bench::emptyDatabase(root / "target-half");
         if (timedImport(*session, half) >= 0) {
             times.halfFull = timedImport(*session, source, &result);
             if (times.halfFull >= 0)

@@ -18,18 +18,16 @@
 #include <memory>
 #include <string>
 
+#include "bench/bench_tables.h"
 #include "data/data_module.h"
 #include "duplicates/income_inclusion.h"
 #include "duplicates/income_sources.h"
 #include "duplicates/list_inclusion.h"
 #include "duplicates/mark_all.h"
-#include "engine/alias_config.h"
 #include "engine/session.h"
 #include "import/import_run.h"
 #include "samples/import/sample_people.h"
 #include "samples/import/source_writers.h"
-#include "schema/index_catalogue.h"
-#include "schema/table_catalogue.h"
 
 using namespace kvzt;
 using Clock = std::chrono::steady_clock;
@@ -66,23 +64,6 @@ void writeSource(const fs::path& dir, int persons) {
     writer->finish();
 }
 
-std::unique_ptr<engine::Session> emptyDatabase(const fs::path& dir) {
-    fs::remove_all(dir);
-    fs::create_directories(dir / "base");
-    fs::create_directories(dir / "sprav");
-    engine::AliasConfig config;
-    config.setAlias("VX_B", (dir / "base").string());
-    config.setAlias("VX_S", (dir / "sprav").string());
-    auto session = std::make_unique<engine::Session>(config);
-    const QStringList list = schema::BuildTableCatalogue();
-    for (const schema::CatalogueTable& t : schema::CatalogueTables(list)) {
-        schema::CreateTableFromCatalogue(*session, list, t.alias, t.fileName, t.firstFieldLine(), t.fieldCount);
-        if (!schema::CatalogueTags(t.fileName).empty())
-            schema::CreateIndexes(session->database(t.alias.toStdString()), t.fileName.toStdString());
-    }
-    return session;
-}
-
 bool importTwice(engine::Session& session, const fs::path& source) {
     for (int i = 0; i < 2; ++i) {
         data::TdmKVZT dm(session, data::TdmKVZT::Connect::Later);
@@ -111,7 +92,7 @@ void report(const char* what, const duplicates::InclusionResult& r, double time)
 void run(const fs::path& root, int persons, int spanMs) {
     const fs::path source = root / "source";
     writeSource(source, persons);
-    auto session = emptyDatabase(root / "db");
+    auto session = bench::emptyDatabase(root / "db");
     if (!importTwice(*session, source)) return;
     std::printf("n = %d taxpayers, %s:\n", persons,
                 spanMs == 0 ? "a commit after every row (baseline)" : "rows gathered into transactions");

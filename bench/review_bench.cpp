@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/bench_tables.h"
 #include "data/data_module.h"
 #include "data/settings_file.h"
 #include "data/ui/table_model.h"
@@ -101,20 +102,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
 
     const fs::path root = fs::temp_directory_path() / ("kvzt-review-bench-" + std::to_string(::getpid()));
-    fs::remove_all(root);
-    fs::create_directories(root / "base");
-    fs::create_directories(root / "sprav");
-    engine::AliasConfig config;
-    config.setAlias("VX_B", (root / "base").string());
-    config.setAlias("VX_S", (root / "sprav").string());
+    const engine::AliasConfig config = bench::freshAliases(root);
     {
         engine::Session session(config);
-        const QStringList list = schema::BuildTableCatalogue();
-        for (const schema::CatalogueTable& t : schema::CatalogueTables(list)) {
-            schema::CreateTableFromCatalogue(session, list, t.alias, t.fileName, t.firstFieldLine(), t.fieldCount);
-            if (!schema::CatalogueTags(t.fileName).empty())
-                schema::CreateIndexes(session.database(t.alias.toStdString()), t.fileName.toStdString());
-        }
+        bench::createCatalogueTables(session);
         auto t0 = Clock::now();
         fill(session, rows);
         std::printf("%d duplicates in each review table, made in %.2f s\n\n", rows, seconds(t0));
