@@ -15,6 +15,7 @@
 #include "engine/table.h"
 #include "engine/verify.h"
 #include "support/catalogue_database.h"
+#include "support/inclusion_progress.h"
 
 using namespace kvzt;
 using namespace kvzt::duplicates;
@@ -23,15 +24,7 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-class Progress final : public InclusionProgress {
-public:
-    void setMaximum(int m) override { maximum = m; }
-    void setPosition(int p) override { position = p; }
-    bool cancelled() override { return stopAt > 0 && position >= stopAt; }
-    int maximum = -1;
-    int position = 0;
-    int stopAt = 0;
-};
+using Progress = test::InclusionProgressDouble;
 
 struct Dup {
     const char* incl;

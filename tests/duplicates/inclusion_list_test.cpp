@@ -13,22 +13,14 @@
 #include "engine/table.h"
 #include "engine/verify.h"
 #include "support/catalogue_database.h"
+#include "support/inclusion_progress.h"
 
 using namespace kvzt;
 using namespace kvzt::duplicates;
 
 namespace {
 
-class Progress final : public InclusionProgress {
-public:
-    void setMaximum(int m) override { maximum = m; }
-    void setPosition(int p) override { position = p; }
-    bool cancelled() override { return stopAt > 0 && position >= stopAt; }
-
-    int maximum = -1;
-    int position = 0;
-    int stopAt = 0;
-};
+using Progress = test::InclusionProgressDouble;
 
 struct Person {
     const char* fam;
