@@ -27,6 +27,21 @@ struct Identity {
 
 const engine::Date kBorn = date(1980, 1, 2);
 
+// A Spisok32 record of Анна Петровна born on kBorn with document "21" / "111".
+Row taxpayerRow(int nom, const std::string& fam, const Identity& id) {
+    return {{"NOM", std::int64_t(nom)},
+            {"FAM", fam},
+            {"NAME", std::string("Анна")},
+            {"OTC", std::string("Петровна")},
+            {"DATEROG", kBorn},
+            {"DKOD", std::string("21")},
+            {"DNOM", std::string("111")},
+            {"INNFL", id.innfl},
+            {"JOBSTATUS", id.jobStatus},
+            {"STATUS", id.status},
+            {"TABNMB", id.tabNmb}};
+}
+
 // Stored namesakes by surname: the one the source taxpayer of that surname
 // meets in Spisok32 (same names, birth date and document "21" / "111").
 std::map<std::string, Identity> namesakes(bool withPersonnelNumber) {
@@ -44,17 +59,7 @@ std::map<std::string, Identity> namesakes(bool withPersonnelNumber) {
 class TwinMatching : public ::testing::Test {
 protected:
     void store(int nom, const std::string& fam, const Identity& id) {
-        addRow(*f.db.session->openTable("VX_B", "SPISOK32"), {{"NOM", std::int64_t(nom)},
-                                                              {"FAM", fam},
-                                                              {"NAME", std::string("Анна")},
-                                                              {"OTC", std::string("Петровна")},
-                                                              {"DATEROG", kBorn},
-                                                              {"DKOD", std::string("21")},
-                                                              {"DNOM", std::string("111")},
-                                                              {"INNFL", id.innfl},
-                                                              {"JOBSTATUS", id.jobStatus},
-                                                              {"STATUS", id.status},
-                                                              {"TABNMB", id.tabNmb}});
+        addRow(*f.db.session->openTable("VX_B", "SPISOK32"), taxpayerRow(nom, fam, id));
     }
 
     // Stores the namesakes under NOM 1.. in surname order; returns the
@@ -75,20 +80,7 @@ TEST_F(TwinMatching, Win32NamesakeDifferingInAnyComparedFieldIsANewTaxpayer) {
     // Each source taxpayer is the stored namesake's twin but for the one
     // field that namesake changed: the source always holds the base identity.
     int nom = 100;
-    for (const auto& [fam, unused] : noms) {
-        const Identity id;
-        addRow(*f.source("SPISOK32"), {{"NOM", std::int64_t(++nom)},
-                                        {"FAM", fam},
-                                        {"NAME", std::string("Анна")},
-                                        {"OTC", std::string("Петровна")},
-                                        {"DATEROG", kBorn},
-                                        {"DKOD", std::string("21")},
-                                        {"DNOM", std::string("111")},
-                                        {"INNFL", id.innfl},
-                                        {"JOBSTATUS", id.jobStatus},
-                                        {"STATUS", id.status},
-                                        {"TABNMB", id.tabNmb}});
-    }
+    for (const auto& [fam, unused] : noms) addRow(*f.source("SPISOK32"), taxpayerRow(++nom, fam, Identity{}));
     const import::ImportResult r = f.run(SourceKind::Win32);
     ASSERT_TRUE(r.completed()) << r.errorText().toStdString();
     EXPECT_EQ(column(*f.sprav("SPIS_D32"), "NOM"), (std::vector<std::string>{std::to_string(noms.at("Двойников"))}));

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTableView>
 #include <QWidget>
 
 #include <cstdlib>
@@ -42,6 +43,19 @@ void mouseClick(QWidget* target) {
     QApplication::sendEvent(target, &press);
     QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(target, &release);
+    QApplication::processEvents();
+}
+
+void doubleClickCell(QTableView* view, int row, int column) {
+    QWidget* port = view->viewport();
+    const QPointF local = QRectF(view->visualRect(view->model()->index(row, column))).center();
+    const QPointF global = port->mapToGlobal(local);
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                              QEvent::MouseButtonRelease}) {
+        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, local, global, Qt::LeftButton, held, Qt::NoModifier);
+        QApplication::sendEvent(port, &event);
+    }
     QApplication::processEvents();
 }
 

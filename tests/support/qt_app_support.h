@@ -6,6 +6,7 @@
 #include <Qt>
 
 class QApplication;
+class QTableView;
 class QWidget;
 
 namespace kvzt::test {
@@ -18,5 +19,7 @@ void showActive(QWidget& window);
 void keyClick(QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 // A left-button press and release in the middle of `target`.
 void mouseClick(QWidget* target);
+// Press, release, double click and release in the middle of a cell of `view`.
+void doubleClickCell(QTableView* view, int row, int column);
 
 }  // namespace kvzt::test

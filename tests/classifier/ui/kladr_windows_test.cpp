@@ -119,16 +119,7 @@ QString title(const TfmImpKladr& w, int column) {
 }
 
 void doubleClickRow(QTableView* view, int row) {
-    QWidget* port = view->viewport();
-    const QPointF local = QRectF(view->visualRect(view->model()->index(row, 0))).center();
-    const QPointF global = port->mapToGlobal(local);
-    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
-                              QEvent::MouseButtonRelease}) {
-        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-        QMouseEvent event(type, local, global, Qt::LeftButton, held, Qt::NoModifier);
-        QApplication::sendEvent(port, &event);
-    }
-    QApplication::processEvents();
+    test::doubleClickCell(view, row, 0);
 }
 
 void typeText(QWidget* target, const QString& text) {

@@ -83,18 +83,9 @@ bool rowUsed(const TfmSprTools& w, int row) {
     return w.model()->index(row, 0).data(kvzt::data::RowValueRole).toBool();
 }
 
-// Press, release, double click and release in the middle of a row's name cell.
+// A double click in the middle of a row's name cell.
 void doubleClickRow(QTableView* view, int row) {
-    QWidget* port = view->viewport();
-    const QPointF local = QRectF(view->visualRect(view->model()->index(row, 1))).center();
-    const QPointF global = port->mapToGlobal(local);
-    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
-                              QEvent::MouseButtonRelease}) {
-        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-        QMouseEvent event(type, local, global, Qt::LeftButton, held, Qt::NoModifier);
-        QApplication::sendEvent(port, &event);
-    }
-    QApplication::processEvents();
+    kvzt::test::doubleClickCell(view, row, 1);
 }
 
 // Whether any pixel of the area has the colour of flagged text (yellow) or
