@@ -288,21 +288,13 @@ void Journal::commit() {
     // Removed while still locked, so that no one recovers a committed journal.
     io::remove(path);
     syncDirectory(directory_);
-    lock_.reset();
-    io::close(fd_);
-    fd_ = kNoFile;
-    savedBytes_.clear();
-    unsynced_ = false;
-    savedLengths_.clear();
+    release();
 }
 
 std::vector<std::string> Journal::rollback() {
-    if (!active()) throw EngineError(code::TransactionState, "Нет начатой транзакции: " + directory_);
-    const std::string path = pathIn(directory_);
     // On failure the transaction stays open and the journal on disk, so that
     // a later rollback or the next open can finish the job.
-    const std::string data = readAll(fd_, path);
-    std::vector<std::string> restored = applyJournal(parseEntries(data, path), directory_);
+    std::vector<std::string> restored = restore();
     commit();
     return restored;
 }
@@ -329,7 +321,10 @@ static void removeAbandonedJournals(const std::string& directory) {
 }
 
 void Journal::abandon() noexcept {
-    if (!active()) return;
+    if (active()) release();
+}
+
+void Journal::release() noexcept {
     lock_.reset();
     io::close(fd_);
     fd_ = kNoFile;

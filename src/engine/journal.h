@@ -101,6 +101,9 @@ public:
     static std::optional<JournalGroup> groupOf(const std::string& journalPath) noexcept;
 
 private:
+    // Closes and unlocks the journal file and forgets what it saved.
+    void release() noexcept;
+
     std::string directory_;
     std::intptr_t fd_ = -1;  // FileHandle
     std::unique_ptr<FileLock> lock_;
