@@ -341,18 +341,7 @@ bool TfmImpKladr::toggleCurrent() {
     bool toggled = false;
     if (row >= 0) {
         toggled = guarded([&] {
-            model_->seekRow(row);
-            engine::Table& t = *tbReg_;
-            try {
-                t.edit();
-                t.setBoolean("YES2INS", !t.asBoolean("YES2INS"));
-                t.post();
-            } catch (...) {
-                if (t.state() != engine::EditState::Browse) t.cancel();
-                model_->refreshRow(row);  // shows the record as it is on disk
-                throw;
-            }
-            model_->refreshRow(row);
+            model_->editRow(row, [](engine::Table& t) { t.setBoolean("YES2INS", !t.asBoolean("YES2INS")); });
         });
     }
     focusGrid();

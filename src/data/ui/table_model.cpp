@@ -128,6 +128,20 @@ bool TableModel::seekRow(int row) {
     return true;
 }
 
+void TableModel::editRow(int row, const std::function<void(engine::Table&)>& change) {
+    if (!seekRow(row)) return;
+    try {
+        table_->edit();
+        change(*table_);
+        table_->post();
+    } catch (...) {
+        if (table_->state() != engine::EditState::Browse) table_->cancel();
+        refreshRow(row);
+        throw;
+    }
+    refreshRow(row);
+}
+
 int TableModel::currentRecordRow() const {
     if (!table_) return -1;
     return rowOfRecord(table_->recNo());

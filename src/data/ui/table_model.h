@@ -66,6 +66,10 @@ public:
 
     // Moves the cursor to the row's record; false for a row outside the model.
     bool seekRow(int row);
+    // Edits the row's record: `change` sets its fields, then it is posted and
+    // the row read again. A failure cancels the edit, shows the record as it
+    // is on disk and is passed on. Nothing happens for a row outside the model.
+    void editRow(int row, const std::function<void(engine::Table&)>& change);
     // The row of the cursor's current record; -1 when it has none or the
     // record is not among the rows.
     int currentRecordRow() const;

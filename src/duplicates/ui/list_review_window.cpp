@@ -360,18 +360,7 @@ void TfmSpisDbl::SetIncl(const QString& value) {
     const int row = dbgDubl->currentIndex().row();
     if (row < 0) return;
     guarded([&] {
-        model_->seekRow(row);
-        engine::Table& t = *tbDubl_;
-        try {
-            t.edit();
-            t.setString("INCL", value.toStdString());
-            t.post();
-        } catch (...) {
-            if (t.state() != engine::EditState::Browse) t.cancel();
-            model_->refreshRow(row);
-            throw;
-        }
-        model_->refreshRow(row);
+        model_->editRow(row, [&](engine::Table& t) { t.setString("INCL", value.toStdString()); });
     });
 }
 

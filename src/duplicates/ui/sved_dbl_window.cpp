@@ -389,18 +389,7 @@ void TfmSvedDbl::setIncl(const QString& value) {
     const int row = currentRow();
     if (row < 0) return;
     guarded([&] {
-        model_->seekRow(row);
-        engine::Table& t = *tbSvDubl_;
-        try {
-            t.edit();
-            t.setString("INCL", value.toStdString());
-            t.post();
-        } catch (...) {
-            if (t.state() != engine::EditState::Browse) t.cancel();
-            model_->refreshRow(row);
-            throw;
-        }
-        model_->refreshRow(row);
+        model_->editRow(row, [&](engine::Table& t) { t.setString("INCL", value.toStdString()); });
     });
 }
 
