@@ -8,16 +8,12 @@
 // '#' are comments; a UTF-8 byte-order mark and CR-LF line ends are accepted.
 #include "engine/alias_config.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "engine/errors.h"
+#include "engine/file_io.h"
 #include "engine/path_util.h"
 
 extern char** environ;
@@ -134,11 +130,17 @@ void parseIni(AliasConfig& config, std::string_view whole, const std::string& so
 }
 
 void readIni(AliasConfig& config, const std::string& iniPath) {
-    std::ifstream in(iniPath, std::ios::binary);
-    if (!in) return;  // no file: nothing configured there
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    parseIni(config, buffer.str(), iniPath);
+    FileHandle handle = kNoFile;
+    if (fileIo().open(iniPath, OpenFlags::Read, handle) != 0) return;  // no file: nothing configured there
+    io::File file(handle);
+    std::string text;
+    char buffer[4096];
+    for (;;) {
+        const std::size_t n = io::read(file.get(), buffer, sizeof buffer, text.size(), iniPath);
+        text.append(buffer, n);
+        if (n < sizeof buffer) break;
+    }
+    parseIni(config, text, iniPath);
 }
 
 void readEnvironment(AliasConfig& config) {
@@ -158,10 +160,10 @@ bool makeWritableDirectory(const std::string& directory) {
     if (ec || !std::filesystem::is_directory(directory, ec)) return false;
     // access() says yes to root everywhere, so try for real.
     const std::string probe = joinPath(directory, ".kvzt-write-test");
-    const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    ::close(fd);
-    ::unlink(probe.c_str());
+    FileHandle handle = kNoFile;
+    if (fileIo().open(probe, OpenFlags::Create, handle) != 0) return false;
+    fileIo().close(handle);
+    (void)fileIo().remove(probe);
     return true;
 }
 
@@ -251,31 +253,17 @@ void AliasConfig::save(const std::string& iniPath) const {
 
     // Written beside the target and renamed over it, so a reader never sees half a file.
     const std::string tmp = iniPath + ".kvzt-new";
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) throwIoError(iniPath, errno);
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int e = errno;
-            ::close(fd);
-            ::unlink(tmp.c_str());
-            throwIoError(iniPath, e);
-        }
-        done += std::size_t(n);
-    }
-    const int syncResult = ::fsync(fd);
-    const int syncErrno = errno;
-    if (::close(fd) != 0 || syncResult != 0) {
-        const int e = syncResult != 0 ? syncErrno : errno;
-        ::unlink(tmp.c_str());
-        throwIoError(iniPath, e);
-    }
-    if (::rename(tmp.c_str(), iniPath.c_str()) != 0) {
-        const int e = errno;
-        ::unlink(tmp.c_str());
-        throwIoError(iniPath, e);
+    try {
+        FileHandle handle = kNoFile;
+        if (const int e = fileIo().open(tmp, OpenFlags::Create, handle)) throwIoError(iniPath, e);
+        io::File file(handle);
+        io::write(file.get(), text, 0, iniPath);
+        io::sync(file.get(), iniPath);
+        file.reset();
+        io::rename(tmp, iniPath);
+    } catch (...) {
+        (void)fileIo().remove(tmp);
+        throw;
     }
 }
 

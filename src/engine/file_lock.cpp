@@ -1,7 +1,9 @@
+// The locks are taken on handles the file layer (file_io.h) opened, but with
+// the system's own calls: the layer has no lock operation, since a lock
+// writes nothing to the disk and a test has no fault to plant there.
 #include "engine/file_lock.h"
 
 #ifdef _WIN32
-#include <io.h>
 #include <windows.h>
 
 #include "engine/win32_util.h"
@@ -103,8 +105,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<FileLock> tryLockFile(int fd, LockKind kind) {
-    const HANDLE h = fd < 0 ? INVALID_HANDLE_VALUE : reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+std::unique_ptr<FileLock> tryLockFile(FileHandle file, LockKind kind) {
+    // The Windows file layer's handles are the system's HANDLEs.
+    const HANDLE h = file == kNoFile ? INVALID_HANDLE_VALUE : reinterpret_cast<HANDLE>(file);
     if (h == INVALID_HANDLE_VALUE) throw EngineError(code::InvalidHandle, "Блокировка файла: неверный дескриптор");
     if (!takeGate(h)) return nullptr;  // an exclusive holder
     if (!lockByte(h, kLockOffset, kind == LockKind::Exclusive)) {

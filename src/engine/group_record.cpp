@@ -1,10 +1,6 @@
 // The layout of the group record is described in group_record.h.
 #include "engine/group_record.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cerrno>
 #include <optional>
@@ -12,6 +8,7 @@
 
 #include "engine/crc32.h"
 #include "engine/errors.h"
+#include "engine/file_io.h"
 #include "engine/journal.h"
 #include "engine/path_util.h"
 
@@ -64,39 +61,24 @@ std::optional<GroupRecord> decode(std::string_view data) {
     return record;
 }
 
-// The file's bytes; nullopt when it does not exist. `st` receives its identity.
-std::optional<std::string> readFile(const std::string& path, struct stat* st) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
-        throwIoError(path, errno);
+// The file's bytes; nullopt when it does not exist. `identity` receives
+// the file's device and inode.
+std::optional<std::string> readFile(const std::string& path, FileInfo* identity) {
+    FileHandle handle = kNoFile;
+    if (const int e = fileIo().open(path, OpenFlags::Read, handle)) {
+        if (e == ENOENT || e == ENOTDIR) return std::nullopt;
+        throwIoError(path, e);
     }
+    io::File file(handle);
     std::string out;
     char buffer[4096];
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int e = errno;
-            ::close(fd);
-            throwIoError(path, e);
-        }
-        if (n == 0) break;
-        out.append(buffer, std::size_t(n));
+        const std::size_t n = io::read(file.get(), buffer, sizeof buffer, out.size(), path);
+        out.append(buffer, n);
+        if (n < sizeof buffer) break;
     }
-    if (st && ::fstat(fd, st) != 0) st->st_ino = 0;
-    ::close(fd);
+    if (identity) *identity = io::info(file.get(), path);
     return out;
-}
-
-void syncDirectoryOf(const std::string& path) {
-    const std::string dir = directoryOf(path);
-    const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) throwIoError(dir, errno);
-    const int rc = ::fsync(fd);
-    const int e = errno;
-    ::close(fd);
-    if (rc != 0) throwIoError(dir, e);
 }
 
 }  // namespace
@@ -105,28 +87,26 @@ std::string GroupRecord::pathIn(const std::string& directory) { return joinPath(
 
 void GroupRecord::writeCommitted(const std::string& path, const GroupRecord& record) {
     static std::atomic<unsigned> counter{0};
-    const std::string tmp = path + "." + std::to_string(::getpid()) + "." + std::to_string(counter++) + ".tmp";
-    const std::string bytes = encode(record);
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) throwIoError(tmp, errno);
-    std::string_view rest = bytes;
-    int error = 0;
-    while (!rest.empty() && error == 0) {
-        const ssize_t n = ::write(fd, rest.data(), rest.size());
-        if (n < 0) {
-            if (errno != EINTR) error = errno;
-            continue;
-        }
-        rest.remove_prefix(std::size_t(n));
+    const std::string tmp = path + "." + std::to_string(processId()) + "." + std::to_string(counter++) + ".tmp";
+    try {
+        io::File file(io::open(tmp, OpenFlags::Create));
+        io::write(file.get(), encode(record), 0, tmp);
+        io::sync(file.get(), tmp);
+        file.reset();
+        io::rename(tmp, path);
+    } catch (...) {
+        (void)fileIo().remove(tmp);  // a temporary that cannot be removed goes at a later open
+        throw;
     }
-    if (error == 0 && ::fsync(fd) != 0) error = errno;
-    ::close(fd);
-    if (error == 0 && ::rename(tmp.c_str(), path.c_str()) != 0) error = errno;
-    if (error != 0) {
-        ::unlink(tmp.c_str());
-        throwIoError(path, error);
+    try {
+        io::syncDirectory(directoryOf(path));
+    } catch (...) {
+        // The record is in place, but its name may not outlive a power cut.
+        // Taken back, the caller's rollback undoes every member; when it
+        // cannot be taken back, every later open counts the group as
+        // committed (its data files were synced before), so it has committed.
+        if (fileIo().remove(path) == 0) throw;
     }
-    syncDirectoryOf(path);
 }
 
 bool GroupRecord::isCommitted(const std::string& path, std::uint64_t id) {
@@ -138,7 +118,7 @@ bool GroupRecord::isCommitted(const std::string& path, std::uint64_t id) {
 
 void GroupRecord::removeIfDone(const std::string& path) noexcept {
     try {
-        struct stat read {};
+        FileInfo read;
         const std::optional<std::string> data = readFile(path, &read);
         if (!data) return;
         const std::optional<GroupRecord> record = decode(*data);
@@ -148,9 +128,9 @@ void GroupRecord::removeIfDone(const std::string& path) noexcept {
             if (group && group->id == record->id) return;
         }
         // Only the record that was read: a group committing meanwhile has renamed its own over it.
-        struct stat now {};
-        if (::stat(path.c_str(), &now) == 0 && now.st_dev == read.st_dev && now.st_ino == read.st_ino)
-            ::unlink(path.c_str());
+        FileInfo now;
+        if (fileIo().pathInfo(path, now) == 0 && now.device == read.device && now.inode == read.inode)
+            (void)fileIo().remove(path);
     } catch (...) {
     }
 }

@@ -1,13 +1,15 @@
 #include "engine/stale_files.h"
 
+#ifndef _WIN32
 #include <signal.h>
-#include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <string_view>
 
+#include "engine/file_io.h"
 
 namespace kvzt::engine {
 
@@ -30,6 +32,7 @@ long ownerOf(std::string_view name, std::string_view prefix) {
 #ifdef _WIN32
 bool processAlive(long) { return true; }  // no cheap test there: such files are left alone
 #else
+// Asking the system about a process is no file operation: it stays outside the file layer.
 bool processAlive(long pid) { return ::kill(pid_t(pid), 0) == 0 || errno == EPERM; }
 #endif
 
@@ -37,12 +40,13 @@ bool processAlive(long pid) { return ::kill(pid_t(pid), 0) == 0 || errno == EPER
 
 void RemoveStaleTemporaries(const std::string& directory) noexcept {
     try {
+        // The file layer lists no directories; the removal goes through it.
         std::error_code ec;
         for (const auto& entry : std::filesystem::directory_iterator(directory.empty() ? "." : directory, ec)) {
             const std::string name = entry.path().filename().string();
             const std::string path = entry.path().string();
             const long pid = ownerOf(name, "KVZT.GRP.");
-            if (pid != 0 && !processAlive(pid)) ::unlink(path.c_str());
+            if (pid != 0 && !processAlive(pid)) (void)fileIo().remove(path);
         }
     } catch (...) {
     }

@@ -1,7 +1,5 @@
 #include "engine/transaction_group.h"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <exception>
 #include <filesystem>
@@ -9,6 +7,7 @@
 
 #include "engine/database.h"
 #include "engine/errors.h"
+#include "engine/file_io.h"
 #include "engine/group_record.h"
 #include "engine/journal.h"
 
@@ -20,7 +19,7 @@ namespace {
 std::uint64_t newGroupId() {
     static std::mt19937_64 generator{std::random_device{}() ^
                                      std::uint64_t(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-                                     (std::uint64_t(::getpid()) << 32)};
+                                     (std::uint64_t(processId()) << 32)};
     std::uint64_t id = 0;
     while (id == 0) id = generator();
     return id;

@@ -13,10 +13,12 @@
 
 #include "engine/database.h"
 #include "engine/errors.h"
+#include "engine/fault_injection.h"
 #include "engine/group_record.h"
 #include "engine/table.h"
 #include "engine/transaction_group.h"
 #include "engine/verify.h"
+#include "support/fault_points.h"
 #include "support/test_support.h"
 
 using namespace kvzt::engine;
@@ -78,6 +80,13 @@ protected:
         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
 
+    // Copies of the two directories as they are now.
+    void copyInto(TempDir& base2, TempDir& dups2) {
+        for (const auto& [from, to] : {std::pair{&base, &base2}, std::pair{&dups, &dups2}})
+            for (const auto& file : std::filesystem::directory_iterator(from->path()))
+                std::filesystem::copy_file(file.path(), to->file(file.path().filename().string()));
+    }
+
     void expectNothingLeft() {
         for (const std::string& dir : {base.path(), dups.path()}) {
             EXPECT_FALSE(exists(Journal::pathIn(dir))) << dir;
@@ -133,9 +142,7 @@ TEST_F(TransactionGroupTest, ADeathAtAnyStepOfTheCommitKeepsOrUndoesBoth) {
         for (bool dupsFirst : {false, true}) {
             SCOPED_TRACE(testing::Message() << "steps " << steps << (dupsFirst ? ", VX_S opened first" : ""));
             TempDir b2, d2;
-            for (const auto& [from, to] : {std::pair{&base, &b2}, std::pair{&dups, &d2}})
-                for (const auto& file : std::filesystem::directory_iterator(from->path()))
-                    std::filesystem::copy_file(file.path(), to->file(file.path().filename().string()));
+            copyInto(b2, d2);
             inDyingChild([&] {
                 auto* a = new Database("A", b2.path(), CodePage::Cp1251);
                 auto* b = new Database("B", d2.path(), CodePage::Cp1251);
@@ -184,4 +191,79 @@ TEST_F(TransactionGroupTest, ARecordOfAnotherGroupDoesNotSaveAJournal) {
     EXPECT_EQ(rows(dups.path()), before);
     EXPECT_EQ(rows(base.path()), before);
     expectNothingLeft();
+}
+
+// A write, sync or rename failing anywhere in the commit (the group record's
+// write, sync, rename and directory sync among them): the caller rolls back,
+// and once the directories are opened again both hold the old rows, or both
+// the new ones where the group had committed before the failure.
+TEST_F(TransactionGroupTest, AFailureAnywhereInTheCommitKeepsOrUndoesBoth) {
+    const std::vector<std::string> newFirst{"старое", "новое"}, newSecond{"изменённое"};
+    // Returns whether the failure was reached; `committed` whether commit() succeeded.
+    auto commitFailing = [&](const FaultPlan& plan, TempDir& b2, TempDir& d2, bool& committed) {
+        Database a("A", b2.path(), CodePage::Cp1251);
+        Database b("B", d2.path(), CodePage::Cp1251);
+        auto ta = a.openTable("T");
+        auto tb = b.openTable("T");
+        TransactionGroup group({&a, &b});
+        group.start();
+        writeBoth(*ta, *tb);
+        FaultInjection faults;
+        faults.plan(plan);
+        committed = false;
+        try {
+            group.commit();
+            committed = true;
+        } catch (const EngineError& e) {
+            const std::string message = e.what();
+            EXPECT_TRUE(message.find(b2.path()) != std::string::npos || message.find(d2.path()) != std::string::npos)
+                << message;
+            try {
+                if (group.active()) group.rollback();
+            } catch (const EngineError&) {
+                // a disk still full: the journals stay and the next open undoes them
+            }
+        }
+        ta.reset();
+        tb.reset();
+        return faults.fired();
+    };
+
+    // The group record's rename failing: nothing was committed, both are undone.
+    {
+        TempDir b2, d2;
+        copyInto(b2, d2);
+        bool committed = true;
+        ASSERT_TRUE(commitFailing({IoOps::Rename, 1, FaultAction::Fail, EIO}, b2, d2, committed));
+        EXPECT_FALSE(committed);
+        EXPECT_EQ(rows(b2.path()), before);
+        EXPECT_EQ(rows(d2.path()), before);
+    }
+
+    constexpr unsigned kinds = IoOps::Write | IoOps::Sync | IoOps::Rename;
+    long points = 0, tried = 0;
+    for (bool fullDisk : {true, false}) {
+        for (long at = 1;; ++at) {
+            SCOPED_TRACE(testing::Message() << (fullDisk ? "full disk" : "one I/O error") << " at point " << at);
+            TempDir b2, d2;
+            copyInto(b2, d2);
+            bool committed = false;
+            if (!commitFailing({kinds, at, FaultAction::Fail, fullDisk ? ENOSPC : EIO, fullDisk}, b2, d2, committed)) {
+                points = at - 1;
+                break;
+            }
+            ++tried;
+            const std::vector<std::string> first = rows(b2.path()), second = rows(d2.path());
+            if (committed || first != before) {
+                EXPECT_EQ(first, newFirst);
+                EXPECT_EQ(second, newSecond);
+            } else {
+                EXPECT_EQ(second, before);
+            }
+            for (const std::string& dir : {b2.path(), d2.path()})
+                EXPECT_TRUE(kvzt::test::LeftOverFiles(dir).empty()) << dir << ": " << kvzt::test::LeftOverFiles(dir).front();
+        }
+    }
+    EXPECT_GE(points, 6);  // two data syncs each side, the record's write, sync, rename and directory sync
+    kvzt::test::ReportFaultPoints("group_commit", tried);
 }
