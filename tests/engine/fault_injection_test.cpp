@@ -18,6 +18,7 @@
 #include "engine/errors.h"
 #include "engine/table.h"
 #include "engine/verify.h"
+#include "support/fault_points.h"
 #include "support/test_support.h"
 
 using namespace kvzt::engine;
@@ -146,6 +147,14 @@ Plan survey(const Case& c) {
     return plan;
 }
 
+// A case's name as a report key ("append_and_commit").
+std::string keyOf(const Case& c) {
+    std::string key = c.name;
+    for (char& ch : key)
+        if (ch == ' ') ch = '_';
+    return key;
+}
+
 void expectOldOrNew(const Plan& plan, const State& found, const std::string& where) {
     EXPECT_TRUE(found == plan.before || found == plan.after) << where;
 }
@@ -155,9 +164,11 @@ void expectOldOrNew(const Plan& plan, const State& found, const std::string& whe
 // A full disk (or an I/O error) at each point: a clear error, never a crash;
 // once space is back, the next open finds everything consistent.
 TEST(FaultInjection, AFullDiskAtAnyPointLeavesConsistentFiles) {
+    kvzt::test::SkippedSyncs quick;
     for (const Case& c : kCases) {
         const Plan plan = survey(c);
         ASSERT_GT(plan.points, 3) << c.name;
+        kvzt::test::ReportFaultPoints(keyOf(c), 2 * plan.points);  // each point once failing, once a full disk
         for (bool persistent : {false, true}) {
             for (long at = 1; at <= plan.points; ++at) {
                 const std::string where = std::string(c.name) + (persistent ? ", full disk" : ", one failure") +
@@ -173,7 +184,9 @@ TEST(FaultInjection, AFullDiskAtAnyPointLeavesConsistentFiles) {
                         // Failures that end up swallowed are allowed only where nothing was lost.
                     } catch (const EngineError& e) {
                         EXPECT_TRUE(e.code() == code::DiskFull || e.code() == code::Io) << where << ": " << e.what();
-                        if (persistent) EXPECT_NE(std::string(e.what()).find("Нет места на диске"), std::string::npos) << where;
+                        if (persistent) {
+                            EXPECT_NE(std::string(e.what()).find("Нет места на диске"), std::string::npos) << where;
+                        }
                         EXPECT_NE(std::string(e.what()).find(dir.path()), std::string::npos) << where << ": " << e.what();
                     }
                 }
@@ -185,8 +198,10 @@ TEST(FaultInjection, AFullDiskAtAnyPointLeavesConsistentFiles) {
 
 // The process ends at each point (a crash or power cut as far as our files go).
 TEST(FaultInjection, AProcessEndingAtAnyPointLeavesConsistentFiles) {
+    kvzt::test::SkippedSyncs quick;
     for (const Case& c : kCases) {
         const Plan plan = survey(c);
+        kvzt::test::ReportFaultPoints(keyOf(c), plan.points);
         for (long at = 1; at <= plan.points; ++at) {
             const std::string where = std::string(c.name) + ", process ends at point " + std::to_string(at);
             TempDir dir;

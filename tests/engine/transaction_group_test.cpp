@@ -198,6 +198,7 @@ TEST_F(TransactionGroupTest, ARecordOfAnotherGroupDoesNotSaveAJournal) {
 // and once the directories are opened again both hold the old rows, or both
 // the new ones where the group had committed before the failure.
 TEST_F(TransactionGroupTest, AFailureAnywhereInTheCommitKeepsOrUndoesBoth) {
+    kvzt::test::SkippedSyncs quick;
     const std::vector<std::string> newFirst{"старое", "новое"}, newSecond{"изменённое"};
     // Returns whether the failure was reached; `committed` whether commit() succeeded.
     auto commitFailing = [&](const FaultPlan& plan, TempDir& b2, TempDir& d2, bool& committed) {
