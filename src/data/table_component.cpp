@@ -61,8 +61,10 @@ void TableComponent::open() {
 
 void TableComponent::close() {
     if (!table_) return;
-    table_->close();
-    table_.reset();
+    // Closed whatever happens: a close that fails (a full disk) is reported,
+    // and the component does not keep a cursor that failed.
+    const std::unique_ptr<engine::Table> table = std::move(table_);
+    table->close();
 }
 
 engine::Table& TableComponent::table() {

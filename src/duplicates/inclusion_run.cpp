@@ -25,6 +25,8 @@ QString InclusionResult::errorText() const {
     } catch (...) {
         why = QStringLiteral("неизвестная ошибка");
     }
+    if (failedAtClose)
+        return QStringLiteral("Ошибка при закрытии таблиц после включения: %1. Включено записей: %2.").arg(why).arg(written());
     if (failedRow == 0) return QStringLiteral("Ошибка при подготовке включения: %1. Ничего не включено.").arg(why);
     return QStringLiteral("Ошибка при включении записи %1: %2. Эта запись не включена и осталась в списке дублей; "
                           "включено записей до неё: %3.")

@@ -63,6 +63,9 @@ struct InclusionResult {
     // duplicate table with their marks; the rows before it are written.
     std::exception_ptr error;
     int failedRow = 0;
+    // The error came when the run closed its tables, after its last commit:
+    // the rows counted as written stay written.
+    bool failedAtClose = false;
 
     int written() const { return replaced + added; }
     // Rows still in the duplicate table.

@@ -25,7 +25,8 @@ namespace {
 // data module; those the run opened are closed again when it ends.
 class IncomeTables {
 public:
-    explicit IncomeTables(data::TdmKVZT& dm) : dm_(dm) {
+    // A failure to close a table the run opened goes to `closeError` (the first one).
+    IncomeTables(data::TdmKVZT& dm, std::exception_ptr& closeError) : dm_(dm), closeError_(closeError) {
         for (data::TableComponent* c : components()) {
             if (!c->active()) opened_.push_back(c);
         }
@@ -66,12 +67,19 @@ private:
         } catch (...) {
             // The tag is chosen again when the table is next opened.
         }
-        for (data::TableComponent* c : opened_) c->close();
+        for (data::TableComponent* c : opened_) {
+            try {
+                c->close();
+            } catch (...) {
+                if (!closeError_) closeError_ = std::current_exception();
+            }
+        }
     }
     std::vector<data::TableComponent*> components() {
         return {&dm_.tbSved, &dm_.tbVicet, &dm_.tbDoxod, &dm_.tbNewHome};
     }
     data::TdmKVZT& dm_;
+    std::exception_ptr& closeError_;
     std::vector<data::TableComponent*> opened_;
 };
 
@@ -192,10 +200,11 @@ private:
 InclusionResult RunIncomeInclusion(data::TdmKVZT& dm, const IncomeInclusionRequest& request,
                                    InclusionProgress& progress) {
     InclusionResult result;
+    std::exception_ptr closeError;
     int row = 0;
     try {
         DuplicateCursor dup(dm.session(), request.duplicates, "SvB_32");
-        IncomeTables tables(dm);
+        IncomeTables tables(dm, closeError);
         engine::Database* dupDb = dup->database();
         if (!dupDb || dupDb == tables.db)
             throw engine::EngineError(engine::code::InvalidState, "Список дублей сведений открыт вне базы данных VX_S");
@@ -231,6 +240,10 @@ InclusionResult RunIncomeInclusion(data::TdmKVZT& dm, const IncomeInclusionReque
         } catch (...) {
             // The error already reported is the one that matters.
         }
+    }
+    if (closeError && !result.error) {
+        result.error = closeError;
+        result.failedAtClose = true;
     }
     return result;
 }

@@ -102,7 +102,14 @@ InclusionResult RunListInclusion(data::TdmKVZT& dm, const ListInclusionRequest& 
             // The error already reported is the one that matters.
         }
     }
-    if (!listWasOpen) dm.tbSpisok.close();
+    try {
+        if (!listWasOpen) dm.tbSpisok.close();
+    } catch (...) {
+        if (!result.error) {
+            result.error = std::current_exception();
+            result.failedAtClose = true;
+        }
+    }
     return result;
 }
 

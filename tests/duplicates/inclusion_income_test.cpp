@@ -14,12 +14,12 @@
 #include "engine/errors.h"
 #include "engine/table.h"
 #include "engine/verify.h"
+#include "duplicates/income_test_sources.h"
 #include "support/catalogue_database.h"
 #include "support/inclusion_progress.h"
 
 using namespace kvzt;
 using namespace kvzt::duplicates;
-using engine::FieldDef;
 using Strings = std::vector<std::string>;
 
 namespace {
@@ -79,60 +79,17 @@ protected:
         t->post();
     }
 
-    // Source tables without a language driver, written in `cp`.
+    // Source tables without a language driver, written in the kind's code page.
     void makeSources(import::SourceKind kind) {
-        const bool dos = kind == import::SourceKind::Dos2;
-        const FieldDef key = dos ? FieldDef{"NOM", 'N', 6, 0} : FieldDef{"ID", 'C', 9, 0};
-        const SourceTableNames names = IncomeSourceNames(kind);
-        engine::DbfFile::create(src.file(std::string(names.incomes) + ".dbf"),
-                                {key, {"KOD", 'C', 4, 0}, {"SUM", 'N', 15, 0}, {dos ? "KSK" : "KODSK", 'C', 2, 0},
-                                 {"SK", 'N', 11, 0}},
-                                0);
-        engine::DbfFile::create(src.file(std::string(names.deductions) + ".dbf"),
-                                {key, {"KOD", 'C', 2, 0}, {"SUM", 'N', 10, 2}}, 0);
-        engine::DbfFile::create(src.file(std::string(names.objects) + ".dbf"),
-                                {key, {dos ? "OBJECT" : "NAME", 'C', 150, 0}}, 0);
+        test::MakeIncomeSources(src.path(), kind);
         kind_ = kind;
         SetIncomeSources(dm, QString::fromStdString(src.path()), kind);
     }
 
-    std::unique_ptr<engine::Table> source(const char* name) {
-        return engine::Table::open(src.file(std::string(name) + ".dbf"), engine::OpenMode::Shared,
-                                   IncomeSourceCodePage(kind_));
-    }
+    std::unique_ptr<engine::Table> source(const char* name) { return test::IncomeSource(src.path(), kind_, name); }
 
-    // One source row of each table for the statement `key` (Nom or Id).
     void addSourceRows(const std::string& key, const char* kod, const char* ksk, const char* object) {
-        const bool dos = kind_ == import::SourceKind::Dos2;
-        const SourceTableNames names = IncomeSourceNames(kind_);
-        auto setKey = [&](engine::Table& t) {
-            if (dos)
-                t.setInteger("NOM", std::stoi(key));
-            else
-                t.setString("ID", key);
-        };
-        auto in = source(names.incomes);
-        in->append();
-        setKey(*in);
-        in->setString("KOD", kod);
-        in->setFloat("SUM", 100);
-        in->setString(dos ? "KSK" : "KODSK", ksk);
-        in->setFloat("SK", 3);
-        in->post();
-        in->close();
-        auto ded = source(names.deductions);
-        ded->append();
-        setKey(*ded);
-        ded->setString("KOD", std::string(kod).substr(0, 2));
-        ded->setFloat("SUM", 12.25);
-        ded->post();
-        ded->close();
-        auto obj = source(names.objects);
-        obj->append();
-        setKey(*obj);
-        obj->setString(dos ? "OBJECT" : "NAME", object);
-        obj->post();
-        obj->close();
+        test::AddIncomeSourceRows(src.path(), kind_, key, kod, ksk, object);
     }
 
     InclusionResult run(Progress& progress, InclusionHooks hooks = {}) {
