@@ -135,9 +135,14 @@ public:
         std::string upper = upperAscii(name);
         auto it = std::find_if(tags_.begin(), tags_.end(), [&](const auto& t) { return t->name() == upper; });
         if (it == tags_.end()) throw EngineError(code::NoSuchIndex, "Тега " + upper + " нет в индексе");
-        (*it)->releaseBlocks();
+        // The header stops naming the tag before its blocks go on the free
+        // list: a write that fails (a full disk) or a crash in between leaves
+        // blocks unused, never a tag over blocks already reused.
+        const std::unique_ptr<MdxTag> removed = std::move(*it);
         tags_.erase(it);
         slotsDirty_ = true;
+        flush();
+        removed->releaseBlocks();
         flush();
     }
 
