@@ -117,12 +117,19 @@ void reindex(Database& db) {
 
 void empty(Database& db) { db.openTable("T", OpenMode::Exclusive)->emptyTable(); }
 
+void dropTag(Database& db) {
+    auto t = db.openTable("T", OpenMode::Exclusive);
+    t->deleteIndex("NAMEX");
+    t->close();
+}
+
 const Case kCases[] = {
     {"append and commit", appendAndCommit},
     {"rollback", appendAndRollback},
     {"pack", pack},
     {"reindex", reindex},
     {"empty", empty},
+    {"drop a tag", dropTag},
 };
 
 // The states before and after the operation, and how many points it has.
