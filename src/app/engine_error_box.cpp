@@ -17,13 +17,27 @@ bool KvztApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const engine::EngineError& e) {
-        ShowEngineError(nullptr, QString::fromStdString(e.what()));
+        showUnhandled(QString::fromStdString(e.what()));
     } catch (const std::exception& e) {
-        ShowEngineError(nullptr, QString::fromUtf8(e.what()));
+        showUnhandled(QString::fromUtf8(e.what()));
     } catch (...) {
-        ShowEngineError(nullptr, QStringLiteral("Непредвиденная ошибка программы."));
+        showUnhandled(QStringLiteral("Непредвиденная ошибка программы."));
     }
     return false;
+}
+
+void KvztApplication::showUnhandled(const QString& message) {
+    // Nothing may leave notify(): an error escaping the box's own event loop
+    // comes back through notify() and gets a box of its own; a box that
+    // cannot be shown at all is given up.
+    try {
+        if (shower_)
+            shower_(message);
+        else
+            ShowEngineError(nullptr, message);
+    } catch (...) {
+        // Nothing is left to show it with; the program carries on.
+    }
 }
 
 }  // namespace kvzt::app

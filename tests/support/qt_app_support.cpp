@@ -6,7 +6,11 @@
 #include <QTableView>
 #include <QWidget>
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
+
+#include "app/engine_error_box.h"
 
 namespace kvzt::test {
 
@@ -16,7 +20,13 @@ QApplication& qtApp() {
         static int argc = 1;
         static char name[] = "kvzt_ui_tests";
         static char* argv[] = {name, nullptr};
-        return new QApplication(argc, argv);
+        // The program's own application object, so that windows are tested
+        // as they run; an error escaping an event handler is a failure of
+        // the test (one that expects it installs its own shower).
+        auto* application = new kvzt::app::KvztApplication(argc, argv);
+        application->setUnhandledErrorShower(
+            [](const QString& message) { ADD_FAILURE() << "unhandled error in an event: " << message.toStdString(); });
+        return application;
     }();
     return *app;
 }
