@@ -100,7 +100,7 @@ void Database::syncForCommit() {
     // Every data file the transaction touched, tables and indexes, is on the
     // disk before the journal that could undo them goes.
     for (Table* t : openTables_) {
-        if (ProductionIndex* index = t->productionIndex()) index->sync();
+        if (ProductionIndex* tags = t->productionIndex()) tags->sync();
         t->file().sync();
     }
 }
