@@ -20,6 +20,7 @@
 #include "support/catalogue_database.h"
 #include "support/database_copy.h"
 #include "support/fault_points.h"
+#include "support/inclusion_progress.h"
 
 using namespace kvzt;
 using namespace kvzt::duplicates;
@@ -28,14 +29,7 @@ using test::DatabaseCopy;
 
 namespace {
 
-class Progress final : public InclusionProgress {
-public:
-    void setMaximum(int) override {}
-    void setPosition(int p) override { position = p; }
-    bool cancelled() override { return stopAfter > 0 && position >= stopAfter; }
-    int position = 0;
-    int stopAfter = 0;
-};
+using Progress = test::InclusionProgressDouble;
 
 using Run = std::function<InclusionResult(DatabaseCopy&, InclusionProgress&)>;
 using State = std::vector<std::vector<std::string>>;
@@ -62,7 +56,7 @@ long Sweep(const test::CatalogueDatabase& db, const std::vector<AliasTable>& tab
         for (int k = 1; k < full.rows; ++k) {
             DatabaseCopy stopped(base, sprav);
             Progress stopping;
-            stopping.stopAfter = k;
+            stopping.stopAt = k;
             run(stopped, stopping);
             whole.push_back(stopped.contents(tables));
         }
