@@ -3,7 +3,8 @@
 // read both source files once with a plain cursor (the five fields the run
 // reads), the import of every region, and the import of the largest single
 // region into the loaded tables. Prints the times, each run's ratio to the
-// read, and the peak memory; asserts nothing.
+// read, the memory the process holds before and after each run (resident
+// set) and the peak memory; asserts nothing.
 //
 //   kladr_bench [DIR]   DIR: existing kladr.dbf/street.dbf (else generated)
 
@@ -164,6 +165,7 @@ int main(int argc, char** argv) {
         if (count > perRegion[largest]) largest = region;
     }
     std::printf("source records              kladr %lld, street %lld\n", kladrRecords, streetRecords);
+    std::printf("resident before the runs    %8ld MB\n", residentMegabytes());
     std::printf("read both files once        %8.2f s  cpu %6.2f s\n", read, readCpu);
 
     {
@@ -178,7 +180,7 @@ int main(int argc, char** argv) {
                     allTime / read, allCpu / readCpu);
         std::printf("    districts %d, towns %d, settlements %d, streets %d, houses %d\n", all.districts, all.towns,
                     all.settlements, all.streets, all.houses);
-        std::printf("    longest wait for window events %.2f s (at: %s), memory held after the run %ld MB\n",
+        std::printf("    longest wait for window events %.2f s (at: %s), resident after the run %ld MB\n",
                     allProgress.longestWait(), allProgress.longestAt(), residentMegabytes());
 
         classifier::MarkRegions(dm, {QString::fromStdString(largest)});
@@ -191,7 +193,7 @@ int main(int argc, char** argv) {
                     oneTime, oneCpu, oneTime / read, oneCpu / readCpu);
         std::printf("    districts %d, towns %d, settlements %d, streets %d, houses %d\n", one.districts, one.towns,
                     one.settlements, one.streets, one.houses);
-        std::printf("    longest wait for window events %.2f s (at: %s), memory held after the run %ld MB\n",
+        std::printf("    longest wait for window events %.2f s (at: %s), resident after the run %ld MB\n",
                     oneProgress.longestWait(), oneProgress.longestAt(), residentMegabytes());
     }
     std::printf("peak memory (ru_maxrss)     %8ld MB\n", peakMegabytes());

@@ -1,5 +1,9 @@
 #include "engine/memory_release.h"
 
+// Any C library header defines __GLIBC__ on glibc; without one the test
+// below never sees it and nothing is released.
+#include <cstdlib>
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
