@@ -6,6 +6,8 @@
 #include "classifier/socr_codes.h"
 #include "data/data_module.h"
 #include "engine/code_page.h"
+#include "engine/errors.h"
+#include "engine/record_image.h"
 #include "engine/table.h"
 
 namespace kvzt::classifier {
@@ -15,8 +17,28 @@ namespace {
 // Records between two chances for a window to repaint its gauge.
 constexpr int kRecordsPerMessagePass = 2048;
 
+// A part of a code by character position, as KladrCode::parse cuts it
+// (empty past the end, short at the end), in the source's own bytes.
+std::string_view codePart(std::string_view code, std::size_t from, std::size_t length) {
+    return from >= code.size() ? std::string_view() : code.substr(from, length);
+}
+
+// The code parts from the district down, where "000" means the level is absent.
+bool isRegionRecord(std::string_view code) {
+    return codePart(code, 2, 3) == "000" && codePart(code, 5, 3) == "000" && codePart(code, 8, 3) == "000";
+}
+
+// The five parts of a code, from the region down: position and length.
+struct CodeSpan {
+    std::size_t from, length;
+};
+constexpr CodeSpan kCodeParts[] = {{0, 2}, {2, 3}, {5, 3}, {8, 3}, {11, 4}};
+constexpr const char* kCodeFields[] = {"KODREG", "KODRAI", "KODTOW", "KODNAS", "KODULI"};
+
+}  // namespace
+
 // The places of the source fields, looked up once per pass.
-struct SourceFields {
+struct KladrLoader::SourceFields {
     int code, name, socr, index, gninmb;
     explicit SourceFields(const engine::Table& t)
         : code(t.fieldIndexOf("CODE")),
@@ -26,37 +48,34 @@ struct SourceFields {
           gninmb(t.fieldIndexOf("GNINMB")) {}
 };
 
-// The fields read from a source record, as UTF-8 text.
-struct SourceRecord {
-    std::string name;
-    std::string socr;
-    std::string index;
-    std::string gninmb;
+// One target table of a pass: its record image and the places of the fields
+// it gets. A target keeps the code down to its own level (`depth` parts:
+// districts the region and district, houses all five) and, unless its
+// `level` is 0, the code of its abbreviation at that level.
+struct KladrLoader::Target {
+    engine::Table& table;
+    engine::RecordImage image;
+    engine::CodePageMap map;  // source bytes → the target's code page
+    char level;
+    int depth;
+    int& counter;
+    int name, tip, pindex, gninmb;
+    int code[std::size(kCodeFields)];
 
-    SourceRecord(const engine::Table& t, const SourceFields& f)
-        : name(t.asStringAt(f.name)),
-          socr(t.asStringAt(f.socr)),
-          index(t.asStringAt(f.index)),
-          gninmb(t.asStringAt(f.gninmb)) {}
+    Target(engine::Table& target, const engine::Table& source, char abbreviationLevel, int codeDepth, int& added)
+        : table(target),
+          image(target),
+          map(source.codePage(), target.codePage()),
+          level(abbreviationLevel),
+          depth(codeDepth),
+          counter(added),
+          name(target.fieldIndex("NAME")),
+          tip(target.fieldIndex("TIP")),
+          pindex(target.fieldIndex("PINDEX")),
+          gninmb(target.fieldIndex("GNINMB")) {
+        for (int i = 0; i < depth; ++i) code[i] = target.fieldIndex(kCodeFields[i]);
+    }
 };
-
-// The places of a target's fields, looked up once per pass; -1 for a field
-// the table does not have (districts have no town code, and so on).
-struct TargetFields {
-    int name, tip, kodreg, kodrai, kodtow, kodnas, koduli, pindex, gninmb;
-    explicit TargetFields(const engine::Table& t)
-        : name(t.fieldIndex("NAME")),
-          tip(t.fieldIndex("TIP")),
-          kodreg(t.fieldIndex("KODREG")),
-          kodrai(t.fieldIndex("KODRAI")),
-          kodtow(t.fieldIndex("KODTOW")),
-          kodnas(t.fieldIndex("KODNAS")),
-          koduli(t.fieldIndex("KODULI")),
-          pindex(t.fieldIndex("PINDEX")),
-          gninmb(t.fieldIndex("GNINMB")) {}
-};
-
-}  // namespace
 
 KladrLoader::KladrLoader(data::TdmKVZT& dm, KladrTargets& targets, SocrCodes& socr, const RegionMarks& marks,
                          KladrProgress& progress, KladrResult& result)
@@ -67,12 +86,81 @@ bool KladrLoader::marked(const std::string& region) const {
     return it != marks_.end() && it->second;
 }
 
+const KladrLoader::Region& KladrLoader::regionOf(std::string_view code, engine::CodePage cp) {
+    // Records come grouped by region: the last answer serves nearly every one.
+    const std::string_view bytes = codePart(code, 0, 2);
+    if (!region_.known || bytes != region_.bytes) {
+        region_.bytes.assign(bytes);
+        region_.name = KladrCode::parse(code, cp).region;
+        region_.marked = marked(region_.name);
+        region_.known = true;
+    }
+    return region_;
+}
+
+KladrLoader::Abbreviation& KladrLoader::abbreviationOf(const engine::Table& source, int socrField) {
+    const std::string_view stored = source.rawFieldAt(socrField);
+    // Most records of a stretch share one abbreviation ("ул"): ask the map only when it changes.
+    if (lastAbbreviation_ != abbreviations_.end() && lastAbbreviation_->first == stored) return lastAbbreviation_->second;
+    auto it = abbreviations_.find(stored);
+    if (it == abbreviations_.end()) {
+        Abbreviation a;
+        a.text = source.asStringAt(socrField);
+        static const std::string house = "ДОМ";  // six bytes in UTF-8, as is "дом"
+        a.house = a.text.size() == house.size() && engine::upperUtf8(a.text) == house;
+        it = abbreviations_.emplace(std::string(stored), std::move(a)).first;
+    }
+    lastAbbreviation_ = it;
+    return it->second;
+}
+
+const std::string& KladrLoader::socrCode(Abbreviation& a, char level) {
+    const std::size_t slot = std::size_t(level - '2');
+    if (slot >= std::size(a.codes)) throw engine::EngineError(engine::code::InvalidParam, "Нет уровня сокращений");
+    if (!a.known[slot]) {
+        a.codes[slot] = socr_.GetSocrCode(level, a.text);
+        a.known[slot] = true;
+    }
+    return a.codes[slot];
+}
+
+void KladrLoader::add(Target& target, const engine::Table& source, const SourceFields& in, std::string_view code) {
+    engine::RecordImage& image = target.image;
+    image.clear();
+    // A text field as it would be read (trailing blanks dropped) and written.
+    auto copyText = [&](int to, int from) {
+        const engine::FieldDef& f = source.fields()[std::size_t(from)];
+        if (f.type == 'C') {
+            image.setBytes(to, engine::TrimmedFieldBytes(source.rawFieldAt(from)), target.map);
+        } else {
+            image.setText(to, source.asStringAt(from));
+        }
+    };
+    copyText(target.name, in.name);
+    if (target.level != 0) image.setText(target.tip, socrCode(abbreviationOf(source, in.socr), target.level));
+    for (int i = 0; i < target.depth; ++i) {
+        image.setBytes(target.code[i], codePart(code, kCodeParts[i].from, kCodeParts[i].length), target.map);
+    }
+    copyText(target.pindex, in.index);
+    copyText(target.gninmb, in.gninmb);
+    target.table.appendRecordBytes(image.bytes());
+    ++target.counter;
+}
+
 void KladrLoader::announce(const std::string& region, const char* what) {
     if (region == announced_) return;
     announced_ = region;
     progress_.setStatusText(QStringLiteral("\"%1\"%2")
                                 .arg(dm_.GetRegName(QString::fromStdString(region)), QString::fromUtf8(what)));
     progress_.processMessages();
+}
+
+void KladrLoader::startPass() {
+    // What the last pass remembered was read from another file.
+    announced_.clear();
+    region_ = Region();
+    abbreviations_.clear();
+    lastAbbreviation_ = abbreviations_.end();
 }
 
 void KladrLoader::tick() {
@@ -84,92 +172,41 @@ void KladrLoader::tick() {
 }
 
 void KladrLoader::kladrPass(engine::Table& kladr) {
-    announced_.clear();
-    engine::Table& rai = targets_[kRai];
-    engine::Table& tow = targets_[kTow];
-    engine::Table& nas = targets_[kNas];
+    startPass();
     const SourceFields in(kladr);
-    const TargetFields ra(rai), to(tow), na(nas);
+    Target rai(targets_[kRai], kladr, '2', 2, result_.districts);
+    Target tow(targets_[kTow], kladr, '3', 3, result_.towns);
+    Target nas(targets_[kNas], kladr, '4', 4, result_.settlements);
     for (kladr.first(); !kladr.eof(); kladr.next(), tick()) {
-        const KladrCode code = KladrCode::parse(kladr.rawFieldAt(in.code), kladr.codePage());
-        if (code.isRegionRecord() || !marked(code.region)) continue;
-        announce(code.region, " - добавление записи");
-        const SourceRecord r(kladr, in);
-        if (code.settlement != "000") {
-            nas.append();
-            nas.setStringAt(na.name, r.name);
-            nas.setStringAt(na.tip, socr_.GetSocrCode('4', r.socr));
-            nas.setStringAt(na.kodreg, code.region);
-            nas.setStringAt(na.kodrai, code.district);
-            nas.setStringAt(na.kodtow, code.town);
-            nas.setStringAt(na.kodnas, code.settlement);
-            nas.setStringAt(na.pindex, r.index);
-            nas.setStringAt(na.gninmb, r.gninmb);
-            nas.post();
-            ++result_.settlements;
-        } else if (code.town != "000") {
-            tow.append();
-            tow.setStringAt(to.name, r.name);
-            tow.setStringAt(to.tip, socr_.GetSocrCode('3', r.socr));
-            tow.setStringAt(to.kodreg, code.region);
-            tow.setStringAt(to.kodrai, code.district);
-            tow.setStringAt(to.kodtow, code.town);
-            tow.setStringAt(to.pindex, r.index);
-            tow.setStringAt(to.gninmb, r.gninmb);
-            tow.post();
-            ++result_.towns;
-        } else if (code.district != "000") {
-            rai.append();
-            rai.setStringAt(ra.name, r.name);
-            rai.setStringAt(ra.tip, socr_.GetSocrCode('2', r.socr));
-            rai.setStringAt(ra.kodreg, code.region);
-            rai.setStringAt(ra.kodrai, code.district);
-            rai.setStringAt(ra.pindex, r.index);
-            rai.setStringAt(ra.gninmb, r.gninmb);
-            rai.post();
-            ++result_.districts;
+        const std::string_view code = kladr.rawFieldAt(in.code);
+        const Region& region = regionOf(code, kladr.codePage());
+        if (isRegionRecord(code) || !region.marked) continue;
+        announce(region.name, " - добавление записи");
+        if (codePart(code, 8, 3) != "000") {
+            add(nas, kladr, in, code);
+        } else if (codePart(code, 5, 3) != "000") {
+            add(tow, kladr, in, code);
+        } else if (codePart(code, 2, 3) != "000") {
+            add(rai, kladr, in, code);
         }
     }
 }
 
 void KladrLoader::streetPass(engine::Table& street) {
-    announced_.clear();
-    engine::Table& uli = targets_[kUli];
-    engine::Table& dom = targets_[kDom];
-    static const std::string house = "ДОМ";  // six bytes in UTF-8, as is "дом"
+    startPass();
     const SourceFields in(street);
-    const TargetFields ul(uli), dm(dom);
+    Target uli(targets_[kUli], street, '5', 5, result_.streets);
+    Target dom(targets_[kDom], street, 0, 5, result_.houses);
     for (street.first(); !street.eof(); street.next(), tick()) {
-        const KladrCode code = KladrCode::parse(street.rawFieldAt(in.code), street.codePage());
-        if (!marked(code.region)) continue;
-        const SourceRecord r(street, in);
-        if (r.socr.size() == house.size() && engine::upperUtf8(r.socr) == house) {
-            announce(code.region, " - добавление домов");
-            dom.append();
-            dom.setStringAt(dm.name, r.name);
-            dom.setStringAt(dm.kodreg, code.region);
-            dom.setStringAt(dm.kodrai, code.district);
-            dom.setStringAt(dm.kodtow, code.town);
-            dom.setStringAt(dm.kodnas, code.settlement);
-            dom.setStringAt(dm.koduli, code.street);
-            dom.setStringAt(dm.pindex, r.index);
-            dom.setStringAt(dm.gninmb, r.gninmb);
-            dom.post();
-            ++result_.houses;
+        const std::string_view code = street.rawFieldAt(in.code);
+        const Region& region = regionOf(code, street.codePage());
+        if (!region.marked) continue;
+        if (abbreviationOf(street, in.socr).house) {
+            announce(region.name, " - добавление домов");
+            add(dom, street, in, code);
         } else {
-            announce(code.region, " - добавление улиц");
-            uli.append();
-            uli.setStringAt(ul.name, r.name);
-            uli.setStringAt(ul.tip, socr_.GetSocrCode('5', r.socr));
-            uli.setStringAt(ul.kodreg, code.region);
-            uli.setStringAt(ul.kodrai, code.district);
-            uli.setStringAt(ul.kodtow, code.town);
-            uli.setStringAt(ul.kodnas, code.settlement);
-            uli.setStringAt(ul.koduli, code.street);
-            uli.setStringAt(ul.pindex, r.index);
-            uli.setStringAt(ul.gninmb, r.gninmb);
-            uli.post();
-            ++result_.streets;
+            announce(region.name, " - добавление улиц");
+            add(uli, street, in, code);
         }
     }
 }

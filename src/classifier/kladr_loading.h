@@ -2,12 +2,16 @@
 // Loading the marked regions from the distribution files: the kladr pass
 // fills districts, towns and settlements, the street pass streets and
 // houses. The targets are open in natural order with no index kept, so each
-// record is a plain append.
+// record is a plain append, put together as its stored bytes.
 
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <string>
+#include <string_view>
+
+#include "engine/code_page.h"
 
 namespace kvzt::data {
 class TdmKVZT;
@@ -38,9 +42,33 @@ public:
     void streetPass(engine::Table& street);
 
 private:
+    struct SourceFields;  // the places of the source fields
+    struct Target;        // a table being filled
+    // The region of the last code seen (UTF-8, trailing blanks removed).
+    struct Region {
+        std::string bytes;  // as stored in the code
+        std::string name;
+        bool marked = false;
+        bool known = false;
+    };
+    // What one stored SOCR value means: its text, whether it names a house,
+    // and its codes at the levels '2'..'5' once asked for.
+    struct Abbreviation {
+        std::string text;
+        bool house = false;
+        std::string codes[4];
+        bool known[4] = {};
+    };
+
     // True when the region is in K1REG and marked.
     bool marked(const std::string& region) const;
+    const Region& regionOf(std::string_view code, engine::CodePage cp);
+    Abbreviation& abbreviationOf(const engine::Table& source, int socrField);
+    const std::string& socrCode(Abbreviation& abbreviation, char level);
+    // Appends the target's record for the source's current record.
+    void add(Target& target, const engine::Table& source, const SourceFields& in, std::string_view code);
     void announce(const std::string& region, const char* what);
+    void startPass();
     void tick();
 
     data::TdmKVZT& dm_;
@@ -50,6 +78,10 @@ private:
     KladrProgress& progress_;
     KladrResult& result_;
     std::string announced_;  // the region last named in the status line
+    Region region_;
+    // By the stored SOCR bytes: a source holds about a hundred different values.
+    std::map<std::string, Abbreviation, std::less<>> abbreviations_;
+    std::map<std::string, Abbreviation, std::less<>>::iterator lastAbbreviation_ = abbreviations_.end();
     int sinceMessages_ = 0;
 };
 

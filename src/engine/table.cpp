@@ -431,6 +431,16 @@ void Table::post() {
     if (activeTag_) currentKey_ = activeTag_->expression().evaluate(record_.data(), fields(), codePage_);
 }
 
+void Table::appendRecordBytes(std::string_view record) {
+    requireWritable();
+    cancel();
+    if (record.size() != size_t(file_->recordLength()))
+        throw EngineError(code::InvalidParam, "Запись не той длины для таблицы " + file_->path());
+    editBuffer_.assign(record);
+    state_ = EditState::Insert;
+    post();
+}
+
 void Table::cancel() {
     if (state_ == EditState::Browse) return;
     state_ = EditState::Browse;

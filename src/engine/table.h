@@ -112,6 +112,10 @@ public:
     void setDate(std::string_view field, const Date& v);
     void setNull(std::string_view field);
     void post();
+    // append(), the whole record given as its stored bytes (deletion flag
+    // first, recordLength bytes), and post(): for loops that put records
+    // together themselves instead of field by field.
+    void appendRecordBytes(std::string_view record);
     void cancel();
     void deleteRecord();  // marks it deleted; the cursor moves to the next visible record
     void emptyTable();    // needs exclusive use; keeps structure and tags (emptied)
@@ -131,6 +135,9 @@ public:
     void cancelRange();
     bool hasRange() const { return range_.has_value(); }
     void addIndex(std::string_view tag, std::string_view expression, IndexOptions options = {});
+    // Adds every tag of `tags` from one pass over the records: the same file
+    // as adding them one by one in that order, with each record read once.
+    void addIndexes(const std::vector<TagDefinition>& tags);
     void deleteIndex(std::string_view tag);
     void pack();  // needs exclusive use; removes deleted records and rebuilds every tag
     // Replaces the production index by a new one holding `tags`, built beside
