@@ -16,6 +16,13 @@ struct KeyBatch {
     std::string keys;                   // keyLength bytes per entry, in visiting order
     std::vector<std::uint32_t> recnos;  // the entries' record numbers
 
+    // Room for `count` keys of `keyLength` bytes, so that gathering them does
+    // not copy what it has gathered each time the buffer grows.
+    void reserve(std::uint32_t count, int keyLength) {
+        keys.reserve(std::size_t(count) * std::size_t(keyLength));
+        recnos.reserve(count);
+    }
+
     // Adds the key of one record, written straight into `keys`.
     void add(const KeyExpression& expression, std::uint32_t recno, const char* record,
              const std::vector<FieldDef>& fields, CodePage cp) {

@@ -78,7 +78,7 @@ public:
     }
 
     // Builds every tag of `defs` in one pass over the records (a new, empty file).
-    void buildAll(const std::vector<TagDefinition>& defs, const RecordSource& records) {
+    void buildAll(const std::vector<TagDefinition>& defs, const RecordSource& records, std::uint32_t recordCount) {
         for (const TagDefinition& d : defs) {
             std::string upper = upperAscii(d.name);
             if (find(upper)) throw EngineError(code::InvalidParam, "Тег " + upper + " уже есть в индексе");
@@ -87,11 +87,7 @@ public:
         }
         if (tags_.size() > std::size_t(kMaxTags))
             throw EngineError(code::InvalidParam, "В индексе больше " + std::to_string(kMaxTags) + " тегов");
-        std::vector<KeyBatch> batches(tags_.size());
-        records([&](std::uint32_t recno, const char* record) {
-            for (std::size_t i = 0; i < tags_.size(); ++i)
-                batches[i].add(tags_[i]->expression(), recno, record, fields_, cp_);
-        });
+        std::vector<KeyBatch> batches = gatherKeys(tags_, records, recordCount);
         for (std::size_t i = 0; i < tags_.size(); ++i) {
             tags_[i]->bulkWrite(batches[i].keys, batches[i].recnos, sortedOrder(*tags_[i], batches[i]));
             batches[i] = KeyBatch();  // give the memory back early
@@ -108,26 +104,34 @@ public:
 
     IndexTag* tag(std::string_view name) override { return find(name); }
 
-    IndexTag* addTag(std::string_view name, std::string_view expression, const IndexOptions& options,
-                     const RecordSource& records) override {
+    void addTags(const std::vector<TagDefinition>& defs, const RecordSource& records,
+                 std::uint32_t recordCount) override {
         file_->requireWritable();
-        std::string upper = upperAscii(name);
-        bool good = !upper.empty() && upper.size() <= 10 && std::isalpha(static_cast<unsigned char>(upper[0]));
-        for (char c : upper) good = good && (std::isalnum(static_cast<unsigned char>(c)) || c == '_');
-        if (!good) throw EngineError(code::InvalidParam, "Недопустимое имя тега «" + std::string(name) + "»");
-        if (find(upper)) throw EngineError(code::InvalidParam, "Тег " + upper + " уже есть в индексе");
-        if (tags_.size() >= std::size_t(kMaxTags))
-            throw EngineError(code::InvalidParam, "В индексе уже " + std::to_string(kMaxTags) + " тегов");
-        KeyExpression expr = KeyExpression::parse(expression, fields_);
-        auto tag = std::make_unique<MdxTag>(*file_, upper, expr, options);
-        KeyBatch batch;
-        records([&](std::uint32_t recno, const char* record) { batch.add(expr, recno, record, fields_, cp_); });
-        flush();
-        tag->bulkWrite(batch.keys, batch.recnos, sortedOrder(*tag, batch));
-        tags_.push_back(std::move(tag));
-        slotsDirty_ = true;
-        flush();
-        return tags_.back().get();
+        std::vector<std::unique_ptr<MdxTag>> added;
+        for (const TagDefinition& d : defs) {
+            std::string upper = upperAscii(d.name);
+            bool good = !upper.empty() && upper.size() <= 10 && std::isalpha(static_cast<unsigned char>(upper[0]));
+            for (char c : upper) good = good && (std::isalnum(static_cast<unsigned char>(c)) || c == '_');
+            if (!good) throw EngineError(code::InvalidParam, "Недопустимое имя тега «" + d.name + "»");
+            const bool twice = std::any_of(added.begin(), added.end(), [&](const auto& t) { return t->name() == upper; });
+            if (find(upper) || twice) throw EngineError(code::InvalidParam, "Тег " + upper + " уже есть в индексе");
+            if (tags_.size() + added.size() >= std::size_t(kMaxTags))
+                throw EngineError(code::InvalidParam, "В индексе уже " + std::to_string(kMaxTags) + " тегов");
+            added.push_back(std::make_unique<MdxTag>(*file_, upper, KeyExpression::parse(d.expression, fields_),
+                                                     d.options));
+        }
+        std::vector<KeyBatch> batches = gatherKeys(added, records, recordCount);
+        // Each tag goes in as addTag did it alone: header and slots flushed
+        // before its blocks and after, so the bytes do not depend on how
+        // many tags one pass built.
+        for (std::size_t i = 0; i < added.size(); ++i) {
+            flush();
+            added[i]->bulkWrite(batches[i].keys, batches[i].recnos, sortedOrder(*added[i], batches[i]));
+            batches[i] = KeyBatch();  // give the memory back early
+            tags_.push_back(std::move(added[i]));
+            slotsDirty_ = true;
+            flush();
+        }
     }
 
     void deleteTag(std::string_view name) override {
@@ -192,6 +196,18 @@ public:
     }
 
 private:
+    // The keys of every tag of `tags`, from one pass over the records.
+    std::vector<KeyBatch> gatherKeys(const std::vector<std::unique_ptr<MdxTag>>& tags, const RecordSource& records,
+                                     std::uint32_t recordCount) const {
+        std::vector<KeyBatch> batches(tags.size());
+        for (std::size_t i = 0; i < tags.size(); ++i) batches[i].reserve(recordCount, tags[i]->keyLength());
+        records([&](std::uint32_t recno, const char* record) {
+            for (std::size_t i = 0; i < tags.size(); ++i)
+                batches[i].add(tags[i]->expression(), recno, record, fields_, cp_);
+        });
+        return batches;
+    }
+
     MdxTag* find(std::string_view name) {
         std::string upper = upperAscii(name);
         for (const auto& t : tags_)
@@ -248,9 +264,9 @@ std::unique_ptr<ProductionIndex> ProductionIndex::open(const std::string& mdxPat
 
 void ProductionIndex::build(const std::string& mdxPath, const std::string& tableName,
                              const std::vector<FieldDef>& fields, CodePage cp, const std::vector<TagDefinition>& tags,
-                             const RecordSource& records) {
+                             const RecordSource& records, std::uint32_t recordCount) {
     MdxProductionIndex index(MdxFile::create(mdxPath, baseName(tableName)), fields, cp);
-    index.buildAll(tags, records);
+    index.buildAll(tags, records, recordCount);
 }
 
 std::unique_ptr<ProductionIndex> ProductionIndex::create(const std::string& mdxPath, const std::string& tableName,

@@ -72,16 +72,27 @@ public:
     // reindex build under a temporary name and rename it over the old index,
     // so that a crash leaves the old index or the new one, never a mix.
     static void build(const std::string& mdxPath, const std::string& tableName, const std::vector<FieldDef>& fields,
-                      CodePage cp, const std::vector<TagDefinition>& tags, const RecordSource& records);
+                      CodePage cp, const std::vector<TagDefinition>& tags, const RecordSource& records,
+                      std::uint32_t recordCount = 0);
 
     virtual std::vector<IndexTag*> tags() = 0;
     // The declarations of the tags, in slot order.
     virtual std::vector<TagDefinition> definitions() = 0;
     virtual IndexTag* tag(std::string_view name) = 0;  // case-insensitive; nullptr when absent
 
-    // Builds a new tag over every record (bulk: keys sorted, tree written bottom-up).
-    virtual IndexTag* addTag(std::string_view name, std::string_view expression, const IndexOptions& options,
-                             const RecordSource& records) = 0;
+    // Builds new tags over every record (bulk: keys sorted, tree written
+    // bottom-up), all of them from one pass over the records; the file holds
+    // the same bytes as after adding them one at a time. `recordCount` (the
+    // records the source visits, 0 when unknown) sizes the key buffers.
+    // Nothing is added when a name or expression is refused.
+    virtual void addTags(const std::vector<TagDefinition>& tags, const RecordSource& records,
+                         std::uint32_t recordCount = 0) = 0;
+    // One new tag, as addTags of it alone.
+    IndexTag* addTag(std::string_view name, std::string_view expression, const IndexOptions& options,
+                     const RecordSource& records) {
+        addTags({TagDefinition{std::string(name), std::string(expression), options}}, records);
+        return tag(name);
+    }
     virtual void deleteTag(std::string_view name) = 0;
 
     // Keep every tag up to date with one record.

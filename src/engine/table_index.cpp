@@ -170,16 +170,23 @@ void Table::cancelRange() {
 }
 
 void Table::addIndex(std::string_view tag, std::string_view expression, IndexOptions options) {
+    addIndexes({TagDefinition{std::string(tag), std::string(expression), options}});
+}
+
+void Table::addIndexes(const std::vector<TagDefinition>& tags) {
     requireWritable();
     cancel();
-    if (storage_->index && storage_->index->tag(tag))
-        throw EngineError(code::InvalidParam, "Индекс " + std::string(tag) + " уже есть у " + file_->path());
+    if (tags.empty()) return;
+    for (const TagDefinition& tag : tags) {
+        if (storage_->index && storage_->index->tag(tag.name))
+            throw EngineError(code::InvalidParam, "Индекс " + tag.name + " уже есть у " + file_->path());
+    }
     ExclusiveUse exclusive(*this);
     if (!storage_->index) {
         storage_->index = ProductionIndex::create(storage_->mdxPath(), tableName(), fields(), codePage_);
     }
     file_->flush();
-    storage_->index->addTag(tag, expression, options, recordSource());
+    storage_->index->addTags(tags, recordSource(), file_->recordCount());
     storage_->index->flush();
     file_->setProductionIndexFlag(true);
 }
@@ -251,13 +258,15 @@ void Table::replaceContents(const std::vector<std::uint32_t>& keep) {
         if (!freshLock) throw EngineError(code::TableInUse, "Новый файл таблицы занят: " + names.table);
         if (storage_->index) {
             std::string record(size_t(file_->recordLength()), '\0');
-            ProductionIndex::build(names.packIndex, tableName(), fields(), codePage_, tags,
-                                   [&](const RecordVisitor& visit) {
-                                       for (std::size_t i = 0; i < keep.size(); ++i) {
-                                           file_->readRecord(keep[i], record.data());
-                                           visit(std::uint32_t(i + 1), record.data());
-                                       }
-                                   });
+            ProductionIndex::build(
+                names.packIndex, tableName(), fields(), codePage_, tags,
+                [&](const RecordVisitor& visit) {
+                    for (std::size_t i = 0; i < keep.size(); ++i) {
+                        file_->readRecord(keep[i], record.data());
+                        visit(std::uint32_t(i + 1), record.data());
+                    }
+                },
+                std::uint32_t(keep.size()));
         }
         io::rename(names.table, path);
     } catch (...) {
@@ -308,7 +317,7 @@ void Table::rebuildIndex(const std::vector<TagDefinition>& tags) {
         return;
     }
     try {
-        ProductionIndex::build(temporary, tableName(), fields(), codePage_, tags, recordSource());
+        ProductionIndex::build(temporary, tableName(), fields(), codePage_, tags, recordSource(), file_->recordCount());
     } catch (...) {
         (void)fileIo().remove(temporary);
         throw;

@@ -30,8 +30,9 @@ class Database;
 
 namespace kvzt::schema {
 
-// Called before each tag and before each pack, so that a window can process
-// its pending messages (paint its gauge, notice a stop). May be empty.
+// Called before each tag and before each pack (and every few thousand
+// records inside a long one), so that a window can process its pending
+// messages (paint its gauge, notice a stop). May be empty.
 using ProcessMessages = std::function<void()>;
 
 // One tag to build: name, dBase key expression, options.
@@ -63,10 +64,10 @@ std::vector<TagSpec> CatalogueTags(const QString& tableName);
 // The tags the table's production index holds now (name, expression, options).
 std::vector<TagSpec> ExistingTags(engine::Database& database, const std::string& tableName);
 
-// Deletes the table's tags (the catalogue's, or for a table outside the
-// catalogue every tag it has), then its .mdx file whatever the letter case
-// of its name (a missing file is no error), and clears the production-index
-// flag of the .dbf so that the table opens without an index.
+// Deletes the table's tags with its .mdx file whatever the letter case of
+// its name (a missing file is no error), and clears the production-index
+// flag of the .dbf so that the table opens without an index. The table must
+// be free of other users (it is opened exclusively first).
 void DropIndexes(engine::Database& database, const std::string& tableName, const ProcessMessages& process = {});
 
 // Adds the catalogue's tags of the table (a tag of that name already there

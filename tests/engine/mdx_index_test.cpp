@@ -417,3 +417,77 @@ TEST(ProductionIndex, DamagedFilesAreReportedNotFollowed) {
     // A pointer to the tag header from a branch (a loop through a non-node).
     EXPECT_TRUE(d.rejects(with(r + 8, d.tagHeader)));
 }
+
+TEST(ProductionIndex, OnePassOverSeveralTagsWritesTheFileOfTagByTagAdds) {
+    TempDir dir;
+    auto fields = withOffsets({{"CODE", 'C', 6, 0, 0}, {"NAME", 'C', 20, 0, 0}, {"NUM", 'N', 8, 0, 0}});
+    std::mt19937 rng(7);
+    std::map<std::uint32_t, std::string> records;
+    for (std::uint32_t r = 1; r <= 3000; ++r)
+        records[r] = record(fields, {std::to_string(rng() % 500), fromUtf8(r % 3 ? "ул Ленина" : "пер Мира", CodePage::Cp866) +
+                                                                    std::to_string(rng() % 97),
+                                     std::to_string(rng() % 100000)});
+    const std::vector<TagDefinition> first = {{"NAMEX", "UPPER(NAME)", {}},
+                                              {"CODENAME", "CODE+UPPER(NAME)", {false, true}},
+                                              {"NUMX", "NUM", {}}};
+    const TagDefinition later{"CODEX", "CODE", {}};
+    {
+        auto byOne = ProductionIndex::create(dir.file("one.mdx"), "t", fields, CodePage::Cp866);
+        for (const TagDefinition& d : first) byOne->addTags({d}, sourceOf(records));
+        byOne->addTags({later}, sourceOf(records));
+        auto byPass = ProductionIndex::create(dir.file("pass.mdx"), "t", fields, CodePage::Cp866);
+        byPass->addTags(first, sourceOf(records), std::uint32_t(records.size()));
+        byPass->addTags({later}, sourceOf(records), std::uint32_t(records.size()));
+        for (IndexTag* t : byPass->tags()) expectSameOrder(t, expected(t, fields, CodePage::Cp866, records));
+
+        // A refused name or a name given twice adds none of the tags.
+        EXPECT_THROW(byPass->addTags({{"OKX", "CODE", {}}, {"NAMEX", "NAME", {}}}, sourceOf(records)), EngineError);
+        EXPECT_THROW(byPass->addTags({{"OKX", "CODE", {}}, {"OKX", "NAME", {}}}, sourceOf(records)), EngineError);
+        EXPECT_THROW(byPass->addTags({{"OKX", "CODE", {}}, {"1BAD", "NAME", {}}}, sourceOf(records)), EngineError);
+        EXPECT_EQ(byPass->tags().size(), 4u);
+    }
+    EXPECT_EQ(kvzt::test::readFile(dir.file("pass.mdx")), kvzt::test::readFile(dir.file("one.mdx")));
+}
+
+// Keys gathered in stretches that already ascend on their first bytes (a
+// table filled in code order, with another stretch appended) are sorted by a
+// shortcut; the order must be the one any other input gets.
+TEST(ProductionIndex, KeysGatheredInStretchesComeOutInKeyOrder) {
+    TempDir dir;
+    auto fields = withOffsets({{"CODE", 'C', 11, 0, 0}, {"NAME", 'C', 20, 0, 0}});
+    std::mt19937 rng(99);
+    const char* names[] = {"Садовая", "садовая", "Абрикосовая", "Мира", "Мирная", "Садовая 2-я", "Я"};
+    auto code = [](int n) {
+        char text[48];
+        std::snprintf(text, sizeof text, "%02d%03d%03d%03d", n / 1000, n / 100 % 10, n / 10 % 10, n % 10 * 7);
+        return std::string(text);
+    };
+    // Codes ascending in each stretch, names in no order within one code.
+    auto stretches = [&](const std::vector<std::pair<int, int>>& ranges) {
+        std::map<std::uint32_t, std::string> records;
+        std::uint32_t recno = 0;
+        for (const auto& [from, to] : ranges) {
+            for (int c = from; c < to; c += 1 + int(rng() % 3)) {
+                for (unsigned k = rng() % 6; k-- > 0;)
+                    records[++recno] = record(fields, {code(c), fromUtf8(names[rng() % 7], CodePage::Cp866)});
+            }
+        }
+        return records;
+    };
+    std::vector<std::pair<int, int>> many;
+    for (int s = 0; s < 20; ++s) many.push_back({s * 37 % 500, s * 37 % 500 + 300});
+    const std::vector<std::pair<std::string, std::map<std::uint32_t, std::string>>> cases = {
+        {"one stretch", stretches({{0, 3000}})},
+        {"a stretch appended", stretches({{0, 1000}, {2000, 3000}, {1000, 2000}})},
+        {"a few stretches", stretches({{500, 900}, {0, 700}, {100, 200}, {900, 1000}})},
+        {"more stretches than the shortcut takes", stretches(many)},
+    };
+    int n = 0;
+    for (const auto& [what, records] : cases) {
+        SCOPED_TRACE(what);
+        auto index = ProductionIndex::create(dir.file("s" + std::to_string(++n) + ".mdx"), "s", fields, CodePage::Cp866);
+        index->addTags({{"UP", "CODE+UPPER(NAME)", {}}, {"DOWN", "CODE+UPPER(NAME)", {false, true}}, {"CODEX", "CODE", {}}},
+                       sourceOf(records));
+        for (IndexTag* t : index->tags()) expectSameOrder(t, expected(t, fields, CodePage::Cp866, records));
+    }
+}
