@@ -72,12 +72,13 @@ std::uint64_t bigEndian(const char* p, std::size_t available) {
 // such a table with another stretch appended after it. Such input is taken
 // as the few stretches that ascend on the first eight bytes: within each,
 // only the entries that share those bytes need sorting, and the stretches
-// are then merged, which costs far less than sorting everything. Input with
-// more stretches goes to a plain sort as soon as that shows.
+// are then merged. False, with nothing moved, for input with more stretches
+// and for few entries.
 template <typename Less>
-void sortItems(CharItem* first, CharItem* last, Less less) {
+bool sortInStretches(CharItem* first, CharItem* last, Less less) {
     constexpr std::size_t kMaxStretches = 16;
-    if (last - first < 2) return;
+    constexpr std::ptrdiff_t kFewest = 256;
+    if (last - first < kFewest) return false;
     auto highBefore = [&less](const CharItem& x, const CharItem& y) {
         return less(CharItem{x.high, 0, 0}, CharItem{y.high, 0, 0});
     };
@@ -86,10 +87,7 @@ void sortItems(CharItem* first, CharItem* last, Less less) {
     bounds[0] = first;
     for (CharItem* p = first + 1; p != last; ++p) {
         if (!highBefore(*p, p[-1])) continue;
-        if (++stretches == kMaxStretches) {
-            std::sort(first, last, less);
-            return;
-        }
+        if (++stretches == kMaxStretches) return false;
         bounds[stretches] = p;
     }
     bounds[++stretches] = last;
@@ -105,6 +103,7 @@ void sortItems(CharItem* first, CharItem* last, Less less) {
             std::inplace_merge(bounds[i], bounds[i + width], bounds[std::min(i + 2 * width, stretches)], less);
         }
     }
+    return true;
 }
 
 class CharKeySorter {
@@ -135,7 +134,7 @@ public:
 private:
     template <typename Less>
     void sortOn(CharItem* first, CharItem* last, std::size_t offset, Less less) const {
-        sortItems(first, last, less);
+        if (!sortInStretches(first, last, less)) std::sort(first, last, less);
         const std::size_t next = offset + 16;
         for (CharItem* run = first; run != last;) {
             CharItem* end = run + 1;
