@@ -42,14 +42,19 @@ private:
     std::string buffer_;
 };
 
-// Character keys are sorted sixteen bytes at a time: each entry carries the
-// sixteen bytes of its key at the current offset as two numbers, the entries
-// are sorted on those, and every run of entries still equal is sorted again
-// on the next sixteen bytes. Comparisons stay within the small entries (the
-// keys themselves are read once per step, in one pass), which matters when
-// many keys share a long start, as names of one family do.
+// Character keys are sorted twenty-four bytes at a time: each entry carries
+// the twenty-four bytes of its key at the current offset as three numbers,
+// the entries are sorted on those, and every run of entries still equal is
+// sorted again on the next twenty-four bytes. Comparisons stay within the
+// small entries (the keys themselves are read once per step), which matters
+// when many keys share a long start, as names of one family do, or a code
+// and the start of a street's name; a second step reads its keys in no
+// order, so the first covers as much as a code and a name's start.
+constexpr std::size_t kItemBytes = 24;
+
 struct CharItem {
     std::uint64_t high;
+    std::uint64_t mid;
     std::uint64_t low;
     std::uint32_t index;
 };
@@ -80,7 +85,7 @@ bool sortInStretches(CharItem* first, CharItem* last, Less less) {
     constexpr std::ptrdiff_t kFewest = 256;
     if (last - first < kFewest) return false;
     auto highBefore = [&less](const CharItem& x, const CharItem& y) {
-        return less(CharItem{x.high, 0, 0}, CharItem{y.high, 0, 0});
+        return less(CharItem{x.high, 0, 0, 0}, CharItem{y.high, 0, 0, 0});
     };
     CharItem* bounds[kMaxStretches + 1];
     std::size_t stretches = 0;
@@ -115,19 +120,20 @@ public:
         const char* k = keys_ + std::size_t(item.index) * len_ + offset;
         const std::size_t left = len_ - offset;
         item.high = bigEndian(k, left);
-        item.low = left > 8 ? bigEndian(k + 8, left - 8) : 0;
+        item.mid = left > 8 ? bigEndian(k + 8, left - 8) : 0;
+        item.low = left > 16 ? bigEndian(k + 16, left - 16) : 0;
     }
 
     // Sorts [first, last), whose keys are equal before `offset` and whose
-    // sixteen bytes at `offset` are loaded.
+    // kItemBytes at `offset` are loaded.
     void sort(CharItem* first, CharItem* last, std::size_t offset) const {
         if (descending_)
             sortOn(first, last, offset, [](const CharItem& x, const CharItem& y) {
-                return x.high != y.high ? x.high > y.high : x.low > y.low;
+                return x.high != y.high ? x.high > y.high : x.mid != y.mid ? x.mid > y.mid : x.low > y.low;
             });
         else
             sortOn(first, last, offset, [](const CharItem& x, const CharItem& y) {
-                return x.high != y.high ? x.high < y.high : x.low < y.low;
+                return x.high != y.high ? x.high < y.high : x.mid != y.mid ? x.mid < y.mid : x.low < y.low;
             });
     }
 
@@ -135,10 +141,10 @@ private:
     template <typename Less>
     void sortOn(CharItem* first, CharItem* last, std::size_t offset, Less less) const {
         if (!sortInStretches(first, last, less)) std::sort(first, last, less);
-        const std::size_t next = offset + 16;
+        const std::size_t next = offset + kItemBytes;
         for (CharItem* run = first; run != last;) {
             CharItem* end = run + 1;
-            while (end != last && end->high == run->high && end->low == run->low) ++end;
+            while (end != last && end->high == run->high && end->mid == run->mid && end->low == run->low) ++end;
             if (end - run > 1) {
                 if (next < len_) {
                     // The keys of a run lie anywhere in memory: ask for them
