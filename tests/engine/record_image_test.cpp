@@ -49,6 +49,8 @@ TEST(RecordImage, GivesTheBytesOfAFieldByFieldAppend) {
         std::string("AB\0\0\0\0\0\0\0\0\0\0\0\0", 14),
         std::string("  x  \xf0       ", 14),  // Ё
         std::string("\xc9\xcd\xbb        q  ", 14),
+        std::string("\x9f             ", 14),  // Я, then more blanks than a word
+        std::string("ab  \0\0\0\0\0\0\0\0  ", 14),
         std::string(14, ' '),
     };
     for (const std::string& name : names) source->appendRecordBytes(" " + name + "0102\xf1");
