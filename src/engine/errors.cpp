@@ -14,7 +14,9 @@ std::string systemErrorText(int errnoValue) {
         case EPERM: return "нет прав доступа";
         case EROFS: return "диск доступен только для чтения";
         case ENOSPC: return "нет места на диске";
+#ifdef EDQUOT
         case EDQUOT: return "исчерпана дисковая квота пользователя";
+#endif
         case EBUSY:
         case ETXTBSY: return "файл занят другой программой";
         case EAGAIN: return "файл заблокирован другой программой";
@@ -29,7 +31,9 @@ std::string systemErrorText(int errnoValue) {
         case EXDEV: return "файл нельзя переместить на другой диск";
         case ENXIO:
         case ENODEV: return "устройство недоступно";
+#ifdef ESTALE
         case ESTALE: return "сетевой файл больше недоступен";
+#endif
         case EINTR: return "операция прервана";
         default: return "системная ошибка " + std::to_string(errnoValue) + ": " + std::strerror(errnoValue);
     }

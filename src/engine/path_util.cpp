@@ -77,6 +77,18 @@ std::size_t extensionDot(std::string_view name) {
 
 std::vector<std::string> namesStartingWith(const std::string& directory, std::string_view prefix) {
     std::vector<std::string> names;
+#ifdef _WIN32
+    WIN32_FIND_DATAW entry{};
+    const HANDLE found = ::FindFirstFileW(win32::widePath(joinPath(directory.empty() ? "." : directory, "*")).c_str(),
+                                          &entry);
+    if (found == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::string name = win32::utf8Text(entry.cFileName);
+        if (std::string_view(name).substr(0, prefix.size()) == prefix) names.push_back(std::move(name));
+    } while (::FindNextFileW(found, &entry));
+    ::FindClose(found);
+    return names;
+#else
     DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
     if (!dir) return names;
     while (const dirent* entry = ::readdir(dir)) {
@@ -85,6 +97,7 @@ std::vector<std::string> namesStartingWith(const std::string& directory, std::st
     }
     ::closedir(dir);
     return names;
+#endif
 }
 
 std::optional<std::string> findFileNoCase(const std::string& directory, std::string_view name) {

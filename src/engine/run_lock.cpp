@@ -1,7 +1,13 @@
 #include "engine/run_lock.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include "engine/win32_util.h"
+#else
 #include <pwd.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <ctime>
@@ -16,6 +22,19 @@ namespace kvzt::engine {
 
 namespace {
 
+#ifdef _WIN32
+std::string userName() {
+    wchar_t name[257] = {};
+    DWORD size = 257;
+    return ::GetUserNameW(name, &size) ? win32::utf8Text(name) : std::string();
+}
+
+std::string hostName() {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    return ::GetComputerNameW(name, &size) ? win32::utf8Text(name) : std::string();
+}
+#else
 std::string userName() {
     if (const passwd* pw = ::getpwuid(::geteuid())) return pw->pw_name;
     return std::to_string(::geteuid());
@@ -26,11 +45,16 @@ std::string hostName() {
     if (::gethostname(name, sizeof name - 1) != 0) return {};
     return name;
 }
+#endif
 
 std::string now() {
     const std::time_t t = std::time(nullptr);
     std::tm tm{};
+#ifdef _WIN32
+    localtime_s(&tm, &t);
+#else
     localtime_r(&t, &tm);
+#endif
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &tm);
     return text;
@@ -87,7 +111,7 @@ std::unique_ptr<RunLock> RunLock::acquire(const std::string& directory, const st
                                                 describeHolder(readHolder(run->fd_)) +
                                                 ". Дождитесь окончания его работы и повторите.");
     writeAll(run->fd_,
-             "who=" + who + "\npid=" + std::to_string(::getpid()) + "\nuser=" + userName() + "\nhost=" + hostName() +
+             "who=" + who + "\npid=" + std::to_string(processId()) + "\nuser=" + userName() + "\nhost=" + hostName() +
                  "\nsince=" + now() + "\n",
              run->path_);
     return run;
