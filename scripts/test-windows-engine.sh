@@ -38,13 +38,7 @@ fi
 # script replaces the list):
 #   DescendingTag.VerifyAccepts...: runs kvzt-cli, which needs Qt and is not
 #     built here.
-#   Table.EmptyKeeps..., TableIndexTest.PackAndEmpty...: empty and pack
-#     rename the new file over the table their cursor holds open; Windows 10
-#     does that with its POSIX rename (FileRenameInfoEx), which Wine 8 lacks
-#     (it answers as older Windows versions do: access denied).
 left_out="DescendingTag.VerifyAcceptsASoundOneAndReportsAMisorderedOne"
-left_out="$left_out:Table.EmptyKeepsStructureAndNeedsTheTableToItself"
-left_out="$left_out:TableIndexTest.PackAndEmptyKeepTheTagsAndNeedTheTableAlone"
 status=0
 wine build-windows/kvzt_engine_tests.exe "--gtest_filter=-$left_out" "$@" || status=$?
 wineserver -w

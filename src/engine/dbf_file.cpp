@@ -489,4 +489,13 @@ void DbfFile::reopen() {
     reload();
 }
 
+void DbfFile::letGo() {
+    if (fd_ == kNoFile) return;
+    sync();  // reopen() starts with nothing unsynced: the file may be taken up again unchanged
+    lock_.reset();
+    io::close(fd_);
+    fd_ = kNoFile;
+    invalidateCache();
+}
+
 }  // namespace kvzt::engine

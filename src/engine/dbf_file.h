@@ -97,6 +97,10 @@ public:
     FileHandle writeCopy(const std::vector<std::uint32_t>& keep, const std::string& target);
     // Opens the file under the table's name again (after a new file was renamed over it).
     void reopen();
+    // Writes out and syncs what is gathered and closes the file's handle, so that a new
+    // file can be renamed over it where the system refuses to replace an open
+    // file; reopen() takes the file up again. Nothing may be read meanwhile.
+    void letGo();
     // Re-reads the header from disk (after a rollback changed the file beneath us).
     void reload();
     void flush();

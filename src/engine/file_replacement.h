@@ -4,7 +4,9 @@
 //   1. the new table "<table file>.kvzt-pack" (pack and empty), synced;
 //   2. the new index "<table file>.kvzt-pack-index" (pack and empty) or
 //      "<table file>.kvzt-reindex" (reindex), synced;
-//   3. the new table renamed over the old one, the directory synced;
+//   3. the new table renamed over the old one, the directory synced (where
+//      the system refuses to rename over an open file, the cursor first
+//      closes its own handles of the old table: Table::renameOverTable);
 //   4. the new index renamed over the old one, the directory synced.
 // The caller holds the table exclusively throughout (the new table is locked
 // before it gets the table's name), so nobody else sees the steps.

@@ -189,6 +189,9 @@ private:
     // Puts a table holding only `keep` (in order) and its index in place of
     // the old ones (pack, empty), by the renames of engine/file_replacement.h.
     void replaceContents(const std::vector<std::uint32_t>& keep);
+    // Renames the new table `from` over this cursor's table, letting go of
+    // our own handles of the old file where the system insists.
+    void renameOverTable(const std::string& from);
 
     // Exclusive use for a while (empty, pack, tag changes): a cursor opened
     // for shared use converts its own lock, which fails while any other

@@ -2,6 +2,7 @@
 // maintenance and pack.
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "engine/database.h"
@@ -268,7 +269,7 @@ void Table::replaceContents(const std::vector<std::uint32_t>& keep) {
                 },
                 std::uint32_t(keep.size()));
         }
-        io::rename(names.table, path);
+        renameOverTable(names.table);
     } catch (...) {
         freshLock.reset();
         fresh.reset();
@@ -284,9 +285,9 @@ void Table::replaceContents(const std::vector<std::uint32_t>& keep) {
     io::close(lockFd_);
     lockFd_ = fresh.release();
     lock_ = std::move(freshLock);
-    storage_->rekey(lockFd_);
     storage_->index.reset();
     file_->reopen();
+    storage_->rekey();
     io::syncDirectory(directory);
     if (mdxPath.empty()) return;
     // A failure from here leaves the new index beside the table; the next open puts it in place.
@@ -294,6 +295,38 @@ void Table::replaceContents(const std::vector<std::uint32_t>& keep) {
     io::syncDirectory(directory);
     storage_->openIndex();
     if (!active.empty()) activeTag_ = storage_->index->tag(active);
+}
+
+// Linux and Windows 10 (its POSIX rename) replace a file that is open;
+// older Windows versions and Wine refuse while any handle of the old file is
+// open, ours included. Then this cursor lets go of its handles of the old
+// table, the storage's and its own (no other cursor of ours has the table:
+// ours is the exclusive lock), and the rename is tried once more. Our lock
+// lives on our handle, so the old table is unlocked for that moment; that is
+// safe, because a system that refuses to replace an open file refuses while
+// anyone else has it open too: either nobody came in and the rename puts the
+// new file, locked before it got the name, in place; or it is refused and the
+// old table, whole, is taken up again.
+void Table::renameOverTable(const std::string& from) {
+    const std::string path = file_->path();
+    int e = fileIo().rename(from, path);
+    if (e == 0) return;
+    if (e != EACCES && e != EBUSY && e != EPERM) throwIoError(path, e);
+    file_->letGo();
+    lock_.reset();
+    io::close(lockFd_);
+    lockFd_ = kNoFile;
+    e = fileIo().rename(from, path);
+    if (e == 0) return;  // the caller gives this cursor the new file and its lock
+    lockFd_ = openTableFile(path, true);
+    lock_ = tryLockFile(lockFd_, LockKind::Exclusive);
+    const bool regained = lock_ != nullptr;
+    if (!regained) lock_ = tryLockFile(lockFd_, LockKind::Shared);
+    file_->reopen();
+    if (!regained)
+        throw EngineError(code::TableInUse,
+                          "Таблицу открыла другая программа, таблица не изменена: " + path);
+    throwIoError(path, e);
 }
 
 void Table::rebuildIndex(const std::vector<TagDefinition>& tags) {

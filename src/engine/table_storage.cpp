@@ -86,8 +86,8 @@ void TableStorage::openIndex() {
     index = ProductionIndex::open(*found, dbf_->fields(), codePage_, writable_);
 }
 
-void TableStorage::rekey(FileHandle lockedFd) {
-    const FileId id = idOf(lockedFd, dbf_->path());
+void TableStorage::rekey() {
+    const FileId id = idOf(dbf_->descriptor(), dbf_->path());
     std::lock_guard<std::mutex> guard(registryMutex);
     auto old = registry().find({device_, inode_});
     std::weak_ptr<TableStorage> self;

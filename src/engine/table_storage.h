@@ -33,8 +33,10 @@ public:
     std::string mdxPath() const;
     // Opens the .mdx the header announces; throws Corrupt when it is missing or damaged.
     void openIndex();
-    // After a pack replaced the file: registers the storage under the new file's identity.
-    void rekey(FileHandle lockedFd);
+    // After a pack replaced the file and dbf() was reopened: registers the
+    // storage under the new file's identity, as the next cursor's open sees
+    // it (Wine gives a handle made by creating a file no volume number).
+    void rekey();
     void flush();
     void close();  // flush, sync what was written, close; errors are thrown
 
