@@ -95,6 +95,21 @@ void detachProductionIndex(const std::string& dbfPath) {
     removeMdxFiles(dbfPath);
 }
 
+// The table opened exclusively for a new index. An index file that is
+// missing or too damaged to open is about to be replaced anyway: the table
+// is then opened without it.
+std::unique_ptr<engine::Table> openForNewIndex(engine::Database& database, const std::string& tableName) {
+    try {
+        return database.openTable(tableName, engine::OpenMode::Exclusive);
+    } catch (const engine::EngineError& error) {
+        if (!isBrokenIndex(error)) {
+            throw;
+        }
+    }
+    detachProductionIndex(database.tablePath(tableName));
+    return database.openTable(tableName, engine::OpenMode::Exclusive);
+}
+
 [[noreturn]] void raisePackError(const engine::EngineError& error) {
     PackCheck(error.code() != 0 ? error.code() : -1, error.what());
     throw EPackError(error.code(), PackErrorMessage(error.code(), error.what()));  // not reached
@@ -227,17 +242,7 @@ void CreateIndexes(engine::Database& database, const std::string& tableName, con
                    const std::vector<TagSpec>& otherTags) {
     const QString name = QString::fromStdString(tableName);
     const std::vector<TagSpec> tags = FindIndexTable(name) >= 0 ? CatalogueTags(name) : otherTags;
-    std::unique_ptr<engine::Table> table;
-    try {
-        table = database.openTable(tableName, engine::OpenMode::Exclusive);
-    } catch (const engine::EngineError& error) {
-        // The index file is missing or unreadable: start from none.
-        if (!isBrokenIndex(error)) {
-            throw;
-        }
-        detachProductionIndex(database.tablePath(tableName));
-        table = database.openTable(tableName, engine::OpenMode::Exclusive);
-    }
+    std::unique_ptr<engine::Table> table = openForNewIndex(database, tableName);
     table->setBusyHook(process);  // a tag over a million records must not freeze the window
     const std::vector<std::string> present = table->tagNames();
     std::vector<engine::TagDefinition> definitions;
@@ -261,26 +266,10 @@ void ReindexTable(engine::Database& database, const std::string& tableName, cons
     // a failure or a crash at any point leaves the old index or the new one.
     const QString name = QString::fromStdString(tableName);
     std::vector<engine::TagDefinition> tags;
-    if (FindIndexTable(name) >= 0) {
-        for (const TagSpec& tag : CatalogueTags(name)) {
-            tags.push_back({tag.name, tag.expression, tag.options});
-        }
-    } else {
-        for (const TagSpec& tag : ExistingTags(database, tableName)) {
-            tags.push_back({tag.name, tag.expression, tag.options});
-        }
+    for (const TagSpec& tag : FindIndexTable(name) >= 0 ? CatalogueTags(name) : ExistingTags(database, tableName)) {
+        tags.push_back({tag.name, tag.expression, tag.options});
     }
-    std::unique_ptr<engine::Table> table;
-    try {
-        table = database.openTable(tableName, engine::OpenMode::Exclusive);
-    } catch (const engine::EngineError& error) {
-        // An index too damaged to open is replaced anyway: start from none.
-        if (!isBrokenIndex(error)) {
-            throw;
-        }
-        detachProductionIndex(database.tablePath(tableName));
-        table = database.openTable(tableName, engine::OpenMode::Exclusive);
-    }
+    std::unique_ptr<engine::Table> table = openForNewIndex(database, tableName);
     if (process) {
         process();
     }
