@@ -10,6 +10,7 @@
 #include "engine/errors.h"
 #include "engine/file_io.h"
 #include "engine/journal.h"
+#include "engine/little_endian.h"
 #include "engine/path_util.h"
 
 namespace kvzt::engine {
@@ -18,16 +19,6 @@ namespace {
 
 constexpr char kRecordName[] = "KVZT.GRP";
 constexpr std::string_view kMagic = "KVZTGRP1";
-
-void putLe(std::string& out, std::uint64_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) out += char((v >> (8 * i)) & 0xFF);
-}
-
-std::uint64_t getLe(std::string_view in, std::size_t at, int bytes) {
-    std::uint64_t v = 0;
-    for (int i = 0; i < bytes; ++i) v |= std::uint64_t(static_cast<unsigned char>(in[at + std::size_t(i)])) << (8 * i);
-    return v;
-}
 
 std::string encode(const GroupRecord& record) {
     std::string out(kMagic);

@@ -12,6 +12,7 @@
 #include "engine/file_io.h"
 #include "engine/file_lock.h"
 #include "engine/group_record.h"
+#include "engine/little_endian.h"
 #include "engine/path_util.h"
 
 namespace kvzt::engine {
@@ -26,16 +27,6 @@ constexpr std::uint8_t kKindGroup = 3;
 // kind + path length + offset + byte count, and the CRC after the bytes.
 constexpr std::size_t kEntryFixed = 1 + 2 + 8 + 4;
 constexpr std::size_t kCrcSize = 4;
-
-void putLe(std::string& out, std::uint64_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) out += char((v >> (8 * i)) & 0xFF);
-}
-
-std::uint64_t getLe(std::string_view in, std::size_t at, int bytes) {
-    std::uint64_t v = 0;
-    for (int i = 0; i < bytes; ++i) v |= std::uint64_t(static_cast<unsigned char>(in[at + std::size_t(i)])) << (8 * i);
-    return v;
-}
 
 // A file name a journal may name: one plain entry of the directory.
 bool isPlainName(std::string_view name) {
